@@ -1,0 +1,859 @@
+#include "app/Scrlmemo.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QFile>
+#include <QFontDatabase>
+#include <QFontMetricsF>
+#include <QKeyEvent>
+#include <QPrinter>
+#include <QSaveFile>
+#include <QScrollBar>
+#include <QStringDecoder>
+#include <QTextDocument>
+#include <QTextLayout>
+#include <QTimer>
+
+namespace {
+
+constexpr int MaxLineText = 4096;
+constexpr qsizetype LoadChunk = 1 << 20;
+constexpr qsizetype SaveChunk = 1 << 20;
+
+bool isWordChar(QChar c)
+{
+    return c.isLetterOrNumber() || c == u'_';
+}
+
+short scrollCodeFor(int action)
+{
+    switch (action) {
+    case QAbstractSlider::SliderSingleStepAdd:
+        return SB_LINEDOWN;
+    case QAbstractSlider::SliderSingleStepSub:
+        return SB_LINEUP;
+    case QAbstractSlider::SliderPageStepAdd:
+        return SB_PAGEDOWN;
+    case QAbstractSlider::SliderPageStepSub:
+        return SB_PAGEUP;
+    case QAbstractSlider::SliderToMinimum:
+        return SB_TOP;
+    case QAbstractSlider::SliderToMaximum:
+        return SB_BOTTOM;
+    default:
+        return SB_THUMBTRACK;
+    }
+}
+
+QStringList splitAtLineBreaks(const QString& text)
+{
+    QString normalized = text;
+    normalizeLineBreaks(normalized);
+    return normalized.split(u'\n');
+}
+
+QTextCharFormat colorFormat(QRgb color)
+{
+    QTextCharFormat format;
+    format.setForeground(QColor::fromRgb(color));
+    return format;
+}
+
+} // namespace
+
+TScrollMemo::TScrollMemo(QWidget* parent) : QPlainTextEdit(parent)
+{
+    m_editorFont = font();
+    setLineWrapMode(NoWrap);
+    setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    m_textColor = palette().color(QPalette::Text);
+    updateScrollBarPolicies();
+    SetHideSelection(false);
+
+    connect(document(), &QTextDocument::contentsChange, this, &TScrollMemo::onContentsChange);
+    connect(this, &QPlainTextEdit::textChanged, this, &TScrollMemo::onTextChanged);
+    connect(this, &QPlainTextEdit::cursorPositionChanged, this,
+            &TScrollMemo::onCursorPositionChanged);
+    connect(this, &QPlainTextEdit::selectionChanged, this, &TScrollMemo::onCursorPositionChanged);
+    connectScrollBar(verticalScrollBar(), true);
+    connectScrollBar(horizontalScrollBar(), false);
+}
+
+TScrollMemo::~TScrollMemo() = default;
+
+// ---- Positions -------------------------------------------------------------------------
+
+int TScrollMemo::fromDocPos(int docPos) const
+{
+    const QTextBlock block = document()->findBlock(docPos);
+    const int number = block.isValid() ? block.blockNumber() : document()->blockCount() - 1;
+    return docPos + number;
+}
+
+QTextBlock TScrollMemo::blockAtSpecPos(int pos) const
+{
+    // The block n holding pos is the last one whose start, position(n) + n, is <= pos.
+    // Since the document position is pos - n, n lies between the block numbers at
+    // pos - hi and pos - lo; a few rounds narrow that before the binary search.
+    const QTextDocument* doc = document();
+    const int lastChar = doc->characterCount() - 1;
+    auto numberAt = [doc, lastChar](int docPos) {
+        return doc->findBlock(qBound(0, docPos, lastChar)).blockNumber();
+    };
+    int hi = numberAt(pos);
+    int lo = numberAt(pos - hi);
+    for (int round = 0; round < 3 && hi - lo > 16; ++round) {
+        const int newHi = numberAt(pos - lo);
+        lo = numberAt(pos - newHi);
+        hi = newHi;
+    }
+    while (lo < hi) {
+        const int mid = lo + (hi - lo + 1) / 2;
+        if (doc->findBlockByNumber(mid).position() + mid <= pos)
+            lo = mid;
+        else
+            hi = mid - 1;
+    }
+    return doc->findBlockByNumber(lo);
+}
+
+int TScrollMemo::toDocPos(int pos) const
+{
+    pos = qBound(0, pos, TextLength());
+    const QTextBlock block = blockAtSpecPos(pos);
+    const int offset = pos - (block.position() + block.blockNumber());
+    // A position between the CR and the LF of a break means the end of the line.
+    return block.position() + qMin(offset, block.length() - 1);
+}
+
+QString TScrollMemo::rawText(int docFrom, int docTo) const
+{
+    QString text;
+    if (docFrom >= docTo)
+        return text;
+    for (QTextBlock block = document()->findBlock(docFrom);
+         block.isValid() && block.position() < docTo; block = block.next()) {
+        const int start = block.position();
+        const QString line = block.text();
+        const int from = qMax(docFrom, start) - start;
+        const int to = qMin(docTo, start + int(line.size())) - start;
+        if (to > from)
+            text += QStringView(line).mid(from, to - from);
+        if (start + line.size() < docTo && block.next().isValid())
+            text += QStringLiteral("\r\n");
+    }
+    return text;
+}
+
+// ---- Caret and selection ---------------------------------------------------------------
+
+int TScrollMemo::SelStart() const
+{
+    return fromDocPos(textCursor().selectionStart());
+}
+
+int TScrollMemo::SelLength() const
+{
+    const QTextCursor cursor = textCursor();
+    return fromDocPos(cursor.selectionEnd()) - fromDocPos(cursor.selectionStart());
+}
+
+void TScrollMemo::setCursorKeepingScroll(const QTextCursor& cursor)
+{
+    const int v = verticalScrollBar()->value();
+    const int h = horizontalScrollBar()->value();
+    setTextCursor(cursor);
+    verticalScrollBar()->setValue(v);
+    horizontalScrollBar()->setValue(h);
+}
+
+void TScrollMemo::SetSelStart(int pos)
+{
+    QTextCursor cursor = textCursor();
+    cursor.setPosition(toDocPos(pos));
+    setCursorKeepingScroll(cursor);
+}
+
+void TScrollMemo::SetSelLength(int length)
+{
+    const int start = SelStart();
+    QTextCursor cursor = textCursor();
+    cursor.setPosition(toDocPos(start));
+    cursor.setPosition(toDocPos(start + length), QTextCursor::KeepAnchor);
+    if (InBulkUpdate()) {
+        setCursorKeepingScroll(cursor);
+        m_bulkScroll = true;
+    } else {
+        setTextCursor(cursor);
+    }
+}
+
+QString TScrollMemo::SelectedText() const
+{
+    const QTextCursor cursor = textCursor();
+    return rawText(cursor.selectionStart(), cursor.selectionEnd());
+}
+
+void TScrollMemo::ReplaceSelection(const QString& text)
+{
+    QString inserted = text;
+    normalizeLineBreaks(inserted);
+    QTextCursor cursor = textCursor();
+    cursor.beginEditBlock();
+    cursor.insertText(inserted);
+    cursor.endEditBlock();
+    if (InBulkUpdate()) {
+        setCursorKeepingScroll(cursor);
+        m_bulkScroll = true;
+    } else {
+        setTextCursor(cursor);
+    }
+}
+
+void TScrollMemo::DeleteSelection()
+{
+    QTextCursor cursor = textCursor();
+    cursor.removeSelectedText();
+    setTextCursor(cursor);
+}
+
+void TScrollMemo::SelectAllText()
+{
+    selectAll();
+}
+
+void TScrollMemo::ScrollCaretIntoView()
+{
+    if (InBulkUpdate())
+        m_bulkScroll = true;
+    else
+        ensureCursorVisible();
+}
+
+// ---- Whole text ------------------------------------------------------------------------
+
+QString TScrollMemo::FullText() const
+{
+    const QString raw = document()->toRawText();
+    const qsizetype breaks = raw.count(QChar::ParagraphSeparator);
+    QString text(raw.size() + breaks, Qt::Uninitialized);
+    QChar* write = text.data();
+    for (QChar c : raw) {
+        if (c == QChar::ParagraphSeparator) {
+            *write++ = u'\r';
+            *write++ = u'\n';
+        } else {
+            *write++ = c;
+        }
+    }
+    return text;
+}
+
+void TScrollMemo::SetFullText(const QString& text)
+{
+    selectAll();
+    ReplaceSelection(text);
+}
+
+int TScrollMemo::TextLength() const
+{
+    const QTextDocument* doc = document();
+    return doc->characterCount() - 1 + doc->blockCount() - 1;
+}
+
+// ---- Files -----------------------------------------------------------------------------
+
+void TScrollMemo::clearAllText()
+{
+    m_colors.clear();
+    m_pendingColorSet = false;
+    if (m_formatsApplied) {
+        for (QTextBlock block = document()->begin(); block.isValid(); block = block.next())
+            block.layout()->clearFormats();
+        m_formatsApplied = false;
+    }
+    document()->clear();
+}
+
+// Fills the (empty) document at its end in chunks cut after line feeds, inside one edit
+// block: the layout runs once at the end. Returns false when the bytes are not text in that
+// encoding that the document can hold unchanged.
+bool TScrollMemo::fillFromBytes(QByteArrayView bytes, TextEncoding encoding)
+{
+    QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::ConvertInitialBom);
+    QTextCursor cursor(document());
+    cursor.beginEditBlock();
+    bool ok = true;
+    for (qsizetype from = 0; from < bytes.size() && ok;) {
+        const qsizetype end = nextChunkEnd(bytes, from, LoadChunk);
+        const QByteArrayView chunk = bytes.sliced(from, end - from);
+        QString text;
+        if (encoding == TextEncoding::Latin1) {
+            text = latin1ToDocumentText(chunk);
+        } else {
+            text = utf8.decode(chunk);
+            ok = !utf8.hasError() && !containsDocumentSeparators(text);
+            normalizeLineBreaks(text);
+        }
+        if (ok)
+            cursor.insertText(text);
+        from = end;
+    }
+    cursor.endEditBlock();
+    return ok;
+}
+
+FileResult TScrollMemo::LoadLinesFromFile(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return FileResult::failure(file.errorString());
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return FileResult::failure(file.errorString());
+
+    FileFormat format;
+    format.lineBreak = detectLineBreak(bytes);
+    // Undo off during the fill: the history is empty after a load anyway.
+    document()->setUndoRedoEnabled(false);
+    clearAllText();
+    if (!fillFromBytes(bytes, TextEncoding::Utf8)) {
+        // Not UTF-8 (or not holdable as such): one byte is one character, so every byte
+        // sequence survives a save.
+        clearAllText();
+        format.encoding = TextEncoding::Latin1;
+        fillFromBytes(bytes, TextEncoding::Latin1);
+    }
+    document()->setUndoRedoEnabled(true);
+    m_format = format;
+    QTextCursor start(document());
+    setTextCursor(start);
+    document()->setModified(false);
+    return {};
+}
+
+FileResult TScrollMemo::SaveLinesToFile(const QString& path)
+{
+    FileFormat format = m_format;
+    if (format.encoding == TextEncoding::Latin1) {
+        // Text typed since the load may not fit in one byte a character: keep it as UTF-8.
+        for (QTextBlock block = document()->begin(); block.isValid(); block = block.next()) {
+            if (!fitsLatin1(block.text())) {
+                format.encoding = TextEncoding::Utf8;
+                break;
+            }
+        }
+    }
+    const QByteArray lineBreak = lineBreakBytes(format.lineBreak);
+
+    // Written in chunks, each write checked: one short write must not leave a truncated
+    // file behind, and the old file stays until the new one is complete.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return FileResult::failure(file.errorString());
+    QByteArray buffer;
+    buffer.reserve(SaveChunk + MaxLineText);
+    auto flush = [&file, &buffer]() {
+        const bool ok = file.write(buffer) == buffer.size();
+        buffer.clear();
+        return ok;
+    };
+    for (QTextBlock block = document()->begin(); block.isValid(); block = block.next()) {
+        buffer += encodeText(block.text(), format.encoding);
+        if (block.next().isValid())
+            buffer += lineBreak;
+        if (buffer.size() >= SaveChunk && !flush()) {
+            const QString why = file.errorString();
+            file.cancelWriting();
+            return FileResult::failure(why);
+        }
+    }
+    if (!flush()) {
+        const QString why = file.errorString();
+        file.cancelWriting();
+        return FileResult::failure(why);
+    }
+    if (!file.commit())
+        return FileResult::failure(file.errorString());
+    m_format = format;
+    return {};
+}
+
+// ---- Lines -----------------------------------------------------------------------------
+
+QString TScrollMemo::LineText(int line) const
+{
+    if (line < 0)
+        return {};
+    if (!WordWrap())
+        return document()->findBlockByNumber(line).text().left(MaxLineText);
+    const QTextBlock block = document()->findBlockByLineNumber(line);
+    if (!block.isValid())
+        return {};
+    const QTextLayout* layout = block.layout();
+    const int inBlock = line - block.firstLineNumber();
+    if (!layout || inBlock >= layout->lineCount())
+        return block.text().left(MaxLineText);
+    const QTextLine screenLine = layout->lineAt(inBlock);
+    return block.text().mid(screenLine.textStart(), screenLine.textLength()).left(MaxLineText);
+}
+
+void TScrollMemo::AppendLine(const QString& s)
+{
+    const bool endsWithBreak = document()->lastBlock().length() <= 1;
+    QTextCursor cursor = textCursor();
+    cursor.movePosition(QTextCursor::End);
+    setTextCursor(cursor);
+    ReplaceSelection(endsWithBreak ? s + u'\n' : u'\n' + s);
+}
+
+int TScrollMemo::LineCount() const
+{
+    const QTextDocument* doc = document();
+    const int lines = WordWrap() ? doc->lineCount() : doc->blockCount();
+    return doc->lastBlock().length() <= 1 ? lines - 1 : lines;
+}
+
+void TScrollMemo::BeginBulkUpdate()
+{
+    if (m_bulkDepth++ == 0) {
+        m_bulkChanged = false;
+        m_bulkSelectionChanged = false;
+        m_bulkScroll = false;
+        viewport()->setUpdatesEnabled(false);
+    }
+}
+
+void TScrollMemo::EndBulkUpdate()
+{
+    if (m_bulkDepth == 0 || --m_bulkDepth > 0)
+        return;
+    if (m_dirtyColorFrom >= 0) {
+        applyColorsToBlocks(m_dirtyColorFrom, m_dirtyColorTo);
+        m_dirtyColorFrom = m_dirtyColorTo = -1;
+    }
+    viewport()->setUpdatesEnabled(true);
+    if (m_bulkScroll)
+        ensureCursorVisible();
+    viewport()->update();
+    if (m_bulkChanged)
+        Q_EMIT OnChange(this);
+    if (m_bulkSelectionChanged)
+        Q_EMIT OnSelectionChange(this);
+}
+
+// ---- State and options -----------------------------------------------------------------
+
+bool TScrollMemo::ModifiedFlag() const
+{
+    return document()->isModified();
+}
+
+void TScrollMemo::SetModifiedFlag(bool modified)
+{
+    document()->setModified(modified);
+}
+
+bool TScrollMemo::WordWrap() const
+{
+    return lineWrapMode() != NoWrap;
+}
+
+void TScrollMemo::SetWordWrap(bool on)
+{
+    if (on != WordWrap())
+        setLineWrapMode(on ? WidgetWidth : NoWrap);
+}
+
+void TScrollMemo::SetScrollBars(ScrollBarsMode mode)
+{
+    m_scrollBars = mode;
+    updateScrollBarPolicies();
+}
+
+void TScrollMemo::SetHideScrollBars(bool hide)
+{
+    m_hideScrollBars = hide;
+    updateScrollBarPolicies();
+}
+
+void TScrollMemo::updateScrollBarPolicies()
+{
+    // Always-on bars keep the text width fixed: a bar appearing would relayout everything.
+    const Qt::ScrollBarPolicy shown = m_hideScrollBars ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOn;
+    const bool vertical = m_scrollBars == ScrollBarsMode::Vertical || m_scrollBars == ScrollBarsMode::Both;
+    const bool horizontal =
+        m_scrollBars == ScrollBarsMode::Horizontal || m_scrollBars == ScrollBarsMode::Both;
+    setVerticalScrollBarPolicy(vertical ? shown : Qt::ScrollBarAlwaysOff);
+    setHorizontalScrollBarPolicy(horizontal ? shown : Qt::ScrollBarAlwaysOff);
+}
+
+void TScrollMemo::SetHideSelection(bool hide)
+{
+    m_hideSelection = hide;
+    QPalette p = palette();
+    for (QPalette::ColorRole role : {QPalette::Highlight, QPalette::HighlightedText}) {
+        p.setColor(QPalette::Inactive, role,
+                   hide ? p.color(QPalette::Inactive, role == QPalette::Highlight ? QPalette::Base
+                                                                                   : QPalette::Text)
+                        : p.color(QPalette::Active, role));
+    }
+    setPalette(p);
+}
+
+void TScrollMemo::SetEditorFont(const QFont& font, const QColor& color)
+{
+    m_editorFont = font;
+    QFont drawn = font;
+    if (!QFontDatabase::hasFamily(font.family())) {
+        drawn = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+        drawn.setPointSizeF(font.pointSizeF());
+        drawn.setBold(font.bold());
+        drawn.setItalic(font.italic());
+        drawn.setUnderline(font.underline());
+    }
+    setFont(drawn);
+    setTabStopDistance(8 * QFontMetricsF(drawn).horizontalAdvance(u' '));
+    m_textColor = color.isValid() ? color : palette().color(QPalette::Text);
+    QPalette p = palette();
+    p.setColor(QPalette::Text, m_textColor);
+    setPalette(p);
+    SetHideSelection(m_hideSelection);
+}
+
+// ---- Highlight colours -----------------------------------------------------------------
+
+QColor TScrollMemo::SelectionColor() const
+{
+    const QTextCursor cursor = textCursor();
+    std::optional<QRgb> color;
+    if (cursor.hasSelection())
+        color = m_colors.colorAt(cursor.selectionStart());
+    else if (m_pendingColorSet && m_pendingColorPos == cursor.position())
+        return m_pendingColor.isValid() ? m_pendingColor : m_textColor;
+    else if (cursor.position() > 0)
+        color = m_colors.colorAt(cursor.position() - 1);
+    return color ? QColor::fromRgb(*color) : m_textColor;
+}
+
+void TScrollMemo::SetSelectionColor(const QColor& color)
+{
+    const QTextCursor cursor = textCursor();
+    const bool plain = color == m_textColor;
+    if (!cursor.hasSelection()) {
+        m_pendingColorSet = true;
+        m_pendingColorPos = cursor.position();
+        m_pendingColor = plain ? QColor() : color;
+        return;
+    }
+    const int from = cursor.selectionStart();
+    const int to = cursor.selectionEnd();
+    m_colors.set(from, to, plain ? std::nullopt : std::optional<QRgb>(color.rgb()));
+    refreshColors(from, to);
+}
+
+void TScrollMemo::refreshColors(int docFrom, int docTo)
+{
+    if (InBulkUpdate()) {
+        m_dirtyColorFrom = m_dirtyColorFrom < 0 ? docFrom : qMin(m_dirtyColorFrom, docFrom);
+        m_dirtyColorTo = qMax(m_dirtyColorTo, docTo);
+        return;
+    }
+    applyColorsToBlocks(docFrom, docTo);
+    viewport()->update();
+}
+
+// Gives each block in [docFrom, docTo] the colour formats of its ranges. The formats belong
+// to the blocks' layouts, not to the document: no undo step, no modification.
+void TScrollMemo::applyColorsToBlocks(int docFrom, int docTo)
+{
+    QTextDocument* doc = document();
+    const auto& ranges = m_colors.ranges();
+    std::size_t index = m_colors.firstEndingAfter(docFrom);
+    for (QTextBlock block = doc->findBlock(docFrom); block.isValid() && block.position() <= docTo;
+         block = block.next()) {
+        const int start = block.position();
+        const int end = start + block.length() - 1;
+        while (index < ranges.size() && ranges[index].end <= start)
+            ++index;
+        QList<QTextLayout::FormatRange> formats;
+        for (std::size_t i = index; i < ranges.size() && ranges[i].start < end; ++i) {
+            const int from = qMax(ranges[i].start, start);
+            const int to = qMin(ranges[i].end, end);
+            if (to > from)
+                formats.append({from - start, to - from, colorFormat(ranges[i].color)});
+        }
+        QTextLayout* layout = block.layout();
+        if (formats == layout->formats())
+            continue;
+        layout->setFormats(formats);
+        doc->markContentsDirty(start, block.length());
+        m_formatsApplied = true;
+    }
+}
+
+// ---- Undo ------------------------------------------------------------------------------
+
+bool TScrollMemo::CanUndo() const
+{
+    return document()->isUndoAvailable();
+}
+
+void TScrollMemo::UndoLast()
+{
+    if (!CanUndo())
+        return;
+    m_undoing = true;
+    m_undoFrom = m_undoTo = -1;
+    undo();
+    m_undoing = false;
+    if (m_undoTo > m_undoFrom) {
+        QTextCursor cursor = textCursor();
+        cursor.setPosition(m_undoFrom);
+        cursor.setPosition(qMin(m_undoTo, document()->characterCount() - 1),
+                           QTextCursor::KeepAnchor);
+        setTextCursor(cursor);
+    }
+}
+
+// ---- Line arithmetic -------------------------------------------------------------------
+
+int TScrollMemo::LineFromChar(int pos) const
+{
+    const int docPos = pos < 0 ? textCursor().selectionStart() : toDocPos(pos);
+    const QTextBlock block = document()->findBlock(docPos);
+    if (!WordWrap())
+        return block.blockNumber();
+    const QTextLayout* layout = block.layout();
+    if (!layout || layout->lineCount() == 0)
+        return block.firstLineNumber();
+    return block.firstLineNumber() +
+           layout->lineForTextPosition(docPos - block.position()).lineNumber();
+}
+
+int TScrollMemo::LineIndex(int line) const
+{
+    if (line < 0)
+        line = LineFromChar(-1);
+    if (!WordWrap()) {
+        const QTextBlock block = document()->findBlockByNumber(line);
+        return block.isValid() ? block.position() + line : -1;
+    }
+    const QTextBlock block = document()->findBlockByLineNumber(line);
+    if (!block.isValid())
+        return -1;
+    const QTextLayout* layout = block.layout();
+    const int inBlock = line - block.firstLineNumber();
+    const int textStart =
+        layout && inBlock < layout->lineCount() ? layout->lineAt(inBlock).textStart() : 0;
+    return fromDocPos(block.position() + textStart);
+}
+
+int TScrollMemo::LineLength(int pos) const
+{
+    const int docPos = pos < 0 ? textCursor().selectionStart() : toDocPos(pos);
+    const QTextBlock block = document()->findBlock(docPos);
+    const QTextLayout* layout = block.layout();
+    if (!WordWrap() || !layout || layout->lineCount() == 0)
+        return block.length() - 1;
+    return layout->lineForTextPosition(docPos - block.position()).textLength();
+}
+
+// ---- Searching -------------------------------------------------------------------------
+
+int TScrollMemo::FindTextRange(const QString& text, int start, int length, bool matchCase,
+                               bool wholeWord) const
+{
+    if (text.isEmpty())
+        return -1;
+    const int total = TextLength();
+    start = qBound(0, start, total);
+    const int end = length < 0 ? total : qMin(total, start + length);
+    const QStringList parts = splitAtLineBreaks(text);
+    int matchLength = 2 * int(parts.size() - 1);
+    for (const QString& part : parts)
+        matchLength += int(part.size());
+    if (start + matchLength > end)
+        return -1;
+    const Qt::CaseSensitivity cs = matchCase ? Qt::CaseSensitive : Qt::CaseInsensitive;
+
+    // Checks that the parts after the first match the lines following block, the last part
+    // as the beginning of its line; returns the text right after the match.
+    auto restMatches = [&parts, cs](QTextBlock block, QChar& after) {
+        for (int i = 1; i < parts.size(); ++i) {
+            block = block.next();
+            if (!block.isValid())
+                return false;
+            const QString line = block.text();
+            const bool last = i == parts.size() - 1;
+            if (last ? !line.startsWith(parts[i], cs) : line.compare(parts[i], cs) != 0)
+                return false;
+            if (last)
+                after = parts[i].size() < line.size() ? line[parts[i].size()] : QChar(u'\n');
+        }
+        return true;
+    };
+
+    const int firstDocPos = toDocPos(start);
+    for (QTextBlock block = document()->findBlock(firstDocPos); block.isValid();
+         block = block.next()) {
+        const int blockStart = block.position() + block.blockNumber();
+        if (blockStart + matchLength > end)
+            break;
+        const QString line = block.text();
+        const int from = block.position() < firstDocPos ? firstDocPos - block.position() : 0;
+        qsizetype index = parts.size() == 1 ? line.indexOf(parts[0], from, cs)
+                                            : line.size() - parts[0].size();
+        while (index >= from) {
+            const int found = blockStart + int(index);
+            if (found + matchLength > end)
+                return -1;
+            QChar after = index + parts[0].size() < line.size() ? line[index + parts[0].size()]
+                                                                : QChar(u'\n');
+            bool matches = found >= start;
+            if (matches && parts.size() > 1)
+                matches = line.mid(index).compare(parts[0], cs) == 0 && restMatches(block, after);
+            if (matches && wholeWord)
+                matches = (index == 0 || !isWordChar(line[index - 1])) && !isWordChar(after);
+            if (matches)
+                return found;
+            if (parts.size() > 1)
+                break;
+            index = line.indexOf(parts[0], index + 1, cs);
+        }
+    }
+    return -1;
+}
+
+// ---- Other operations ------------------------------------------------------------------
+
+void TScrollMemo::CopySelectionToClipboard()
+{
+    QString text = SelectedText();
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    QApplication::clipboard()->setText(text);
+}
+
+bool TScrollMemo::PrintDocument(const QString& title, QPrinter& printer)
+{
+    printer.setDocName(title);
+    // Print with wrapping: long lines would otherwise be cut at the page edge.
+    std::unique_ptr<QTextDocument> copy(document()->clone());
+    QTextOption option = copy->defaultTextOption();
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    copy->setDefaultTextOption(option);
+    copy->setDefaultFont(font());
+    copy->print(&printer);
+    return printer.printerState() != QPrinter::Error;
+}
+
+void TScrollMemo::FocusEditor()
+{
+    setFocus(Qt::OtherFocusReason);
+}
+
+// ---- Events ----------------------------------------------------------------------------
+
+bool TScrollMemo::isCommandKey(const QKeyEvent* event) const
+{
+    const QKeySequence pressed(event->keyCombination());
+    return m_commandKeys.contains(pressed);
+}
+
+bool TScrollMemo::event(QEvent* event)
+{
+    // Leave the window's command keys to their shortcuts instead of the control's own
+    // handling of Ctrl+C, Ctrl+Z and the like.
+    if (event->type() == QEvent::ShortcutOverride &&
+        isCommandKey(static_cast<QKeyEvent*>(event))) {
+        event->ignore();
+        return true;
+    }
+    return QPlainTextEdit::event(event);
+}
+
+void TScrollMemo::keyPressEvent(QKeyEvent* event)
+{
+    int key = event->key();
+    Q_EMIT OnKeyDown(this, key, event->modifiers());
+    // A command key that reaches the control belongs to a disabled command: do nothing.
+    if (key == 0 || isCommandKey(event)) {
+        event->accept();
+        return;
+    }
+    QPlainTextEdit::keyPressEvent(event);
+}
+
+void TScrollMemo::RaiseVScroll(short code)
+{
+    Q_EMIT OnVScroll(this, code);
+}
+
+void TScrollMemo::RaiseHScroll(short code)
+{
+    Q_EMIT OnHScroll(this, code);
+}
+
+void TScrollMemo::connectScrollBar(QScrollBar* bar, bool vertical)
+{
+    auto raise = [this, vertical](short code) {
+        // Raised once the scroll bar has moved.
+        QTimer::singleShot(0, this, [this, vertical, code] {
+            vertical ? RaiseVScroll(code) : RaiseHScroll(code);
+        });
+    };
+    connect(bar, &QAbstractSlider::actionTriggered, this,
+            [raise](int action) { raise(scrollCodeFor(action)); });
+    connect(bar, &QAbstractSlider::sliderReleased, this, [raise] {
+        raise(SB_THUMBPOSITION);
+        raise(SB_ENDSCROLL);
+    });
+}
+
+void TScrollMemo::onContentsChange(int from, int removed, int added)
+{
+    const int docEnd = document()->characterCount() - 1;
+    added = qBound(0, added, docEnd - from);
+    if (m_undoing) {
+        m_undoFrom = m_undoFrom < 0 ? from : qMin(m_undoFrom, from);
+        m_undoTo = qMax(m_undoTo, from + added);
+    }
+    if (m_dirtyColorFrom >= 0 && from <= m_dirtyColorTo)
+        m_dirtyColorTo = qMax(from, m_dirtyColorTo + added - removed);
+    if (m_colors.empty() && !m_pendingColorSet && !m_formatsApplied)
+        return;
+
+    // Inserted text takes the colour waiting at that place, else that of the text it
+    // replaces, else that of the text right before it.
+    std::optional<QRgb> color;
+    if (m_pendingColorSet && removed == 0 && from == m_pendingColorPos) {
+        if (m_pendingColor.isValid())
+            color = m_pendingColor.rgb();
+        m_pendingColorSet = false;
+    } else if (removed > 0) {
+        color = m_colors.colorAt(from);
+    } else if (from > 0) {
+        color = m_colors.colorAt(from - 1);
+    }
+    m_colors.applyEdit(from, removed, added, color);
+    applyColorsToBlocks(from, from + added);
+}
+
+void TScrollMemo::onTextChanged()
+{
+    if (InBulkUpdate())
+        m_bulkChanged = true;
+    else
+        Q_EMIT OnChange(this);
+}
+
+void TScrollMemo::onCursorPositionChanged()
+{
+    const QTextCursor cursor = textCursor();
+    if (m_pendingColorSet && (cursor.hasSelection() || cursor.position() != m_pendingColorPos))
+        m_pendingColorSet = false;
+    if (InBulkUpdate())
+        m_bulkSelectionChanged = true;
+    else
+        Q_EMIT OnSelectionChange(this);
+}

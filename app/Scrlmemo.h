@@ -1,0 +1,175 @@
+#pragma once
+
+#include "app/ColorRanges.h"
+#include "app/TextFile.h"
+
+#include <QColor>
+#include <QFont>
+#include <QPlainTextEdit>
+#include <QTextBlock>
+
+class QPrinter;
+
+// Scroll request codes raised by OnVScroll and OnHScroll.
+enum ScrollCode : short {
+    SB_LINEUP = 0,
+    SB_LINEDOWN = 1,
+    SB_PAGEUP = 2,
+    SB_PAGEDOWN = 3,
+    SB_THUMBPOSITION = 4,
+    SB_THUMBTRACK = 5,
+    SB_TOP = 6,
+    SB_BOTTOM = 7,
+    SB_ENDSCROLL = 8
+};
+
+enum class ScrollBarsMode { None, Vertical, Horizontal, Both };
+
+// The editor control. Positions are 0-based and count every line break as two characters
+// (CR LF); text given out joins lines with CR LF. No other code touches the document.
+class TScrollMemo : public QPlainTextEdit
+{
+    Q_OBJECT
+
+public:
+    explicit TScrollMemo(QWidget* parent = nullptr);
+    ~TScrollMemo() override;
+
+    // Caret and selection
+    int SelStart() const;
+    void SetSelStart(int pos); // collapses the selection, no scrolling
+    int SelLength() const;
+    void SetSelLength(int length); // negative: the -length characters before SelStart
+    QString SelectedText() const;
+    void ReplaceSelection(const QString& text); // one undo step
+    void DeleteSelection();
+    void SelectAllText();
+    void ScrollCaretIntoView();
+
+    // Whole text
+    QString FullText() const;
+    void SetFullText(const QString& text);
+    int TextLength() const;
+
+    // Lines
+    FileResult LoadLinesFromFile(const QString& path);
+    FileResult SaveLinesToFile(const QString& path);
+    QString LineText(int line) const; // screen lines under word wrap; cut at 4096 characters
+    void AppendLine(const QString& s);
+    int LineCount() const;
+    void BeginBulkUpdate();
+    void EndBulkUpdate();
+    bool InBulkUpdate() const { return m_bulkDepth > 0; }
+
+    // How the last loaded file was stored; saving writes it back the same way.
+    const FileFormat& Format() const { return m_format; }
+    void SetFormat(const FileFormat& format) { m_format = format; }
+
+    // State and options
+    bool ModifiedFlag() const;
+    void SetModifiedFlag(bool modified);
+    bool WordWrap() const;
+    void SetWordWrap(bool on);
+    ScrollBarsMode ScrollBars() const { return m_scrollBars; }
+    void SetScrollBars(ScrollBarsMode mode);
+    bool HideScrollBars() const { return m_hideScrollBars; }
+    void SetHideScrollBars(bool hide);
+    bool HideSelection() const { return m_hideSelection; }
+    void SetHideSelection(bool hide);
+    bool PlainText() const { return true; }
+    void SetPlainText(bool) {} // the control only ever holds plain text
+    bool WantTabs() const { return !tabChangesFocus(); }
+    void SetWantTabs(bool want) { setTabChangesFocus(!want); }
+    QFont EditorFont() const { return m_editorFont; }
+    QColor EditorFontColor() const { return m_textColor; }
+    // A family that does not exist here is drawn with the system's fixed-pitch font; the
+    // font keeps the name as given.
+    void SetEditorFont(const QFont& font, const QColor& color);
+
+    // Highlight colours: a layer over the text, not undoable, never modifying.
+    QColor SelectionColor() const;
+    void SetSelectionColor(const QColor& color);
+    const ColorRanges& Colors() const { return m_colors; }
+
+    // Undo
+    bool CanUndo() const;
+    void UndoLast(); // the restored characters end up selected
+
+    // Line arithmetic (screen lines under word wrap); -1 means the caret's line.
+    int LineFromChar(int pos) const;
+    int LineIndex(int line) const; // -1 when the line does not exist
+    int LineLength(int pos) const;
+
+    // Searching: first occurrence lying wholly in [start, start + length); length < 0 means
+    // to the end. Line breaks in the text (CR LF, CR or LF) match one line break.
+    int FindTextRange(const QString& text, int start, int length, bool matchCase,
+                      bool wholeWord) const;
+
+    // Keys that belong to the window's commands: the control leaves them to the command's
+    // shortcut and never handles them itself, also while the command is disabled.
+    void SetCommandKeys(const QList<QKeySequence>& keys) { m_commandKeys = keys; }
+
+    void CopySelectionToClipboard();
+    bool PrintDocument(const QString& title, QPrinter& printer);
+    void FocusEditor();
+
+    int BookmarkPos = 0;
+
+    // Position conversions between the CR LF positions above and the document's own.
+    int toDocPos(int pos) const;
+    int fromDocPos(int docPos) const;
+    QString rawText(int docFrom, int docTo) const;
+
+Q_SIGNALS:
+    void OnChange(TScrollMemo* sender);
+    void OnSelectionChange(TScrollMemo* sender);
+    // Raised before the control handles a key; a handler may set key to 0 to swallow it.
+    void OnKeyDown(TScrollMemo* sender, int& key, Qt::KeyboardModifiers shift);
+    void OnVScroll(TScrollMemo* sender, short scrollCode);
+    void OnHScroll(TScrollMemo* sender, short scrollCode);
+
+protected:
+    bool event(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    virtual void RaiseVScroll(short code);
+    virtual void RaiseHScroll(short code);
+
+private:
+    void onContentsChange(int from, int removed, int added);
+    void onTextChanged();
+    void onCursorPositionChanged();
+    void applyColorsToBlocks(int docFrom, int docTo);
+    void refreshColors(int docFrom, int docTo);
+    void setCursorKeepingScroll(const QTextCursor& cursor);
+    void clearAllText();
+    bool fillFromBytes(QByteArrayView bytes, TextEncoding encoding);
+    bool isCommandKey(const QKeyEvent* event) const;
+    void updateScrollBarPolicies();
+    void connectScrollBar(QScrollBar* bar, bool vertical);
+    QTextBlock blockAtSpecPos(int pos) const;
+
+    ColorRanges m_colors;
+    FileFormat m_format;
+    QFont m_editorFont; // as given, also when drawn with another family
+    QColor m_textColor;
+    ScrollBarsMode m_scrollBars = ScrollBarsMode::Both;
+    bool m_hideScrollBars = false;
+    bool m_hideSelection = false;
+
+    // A colour set on an empty selection waits for the next text typed at that place.
+    bool m_pendingColorSet = false;
+    int m_pendingColorPos = -1;
+    QColor m_pendingColor;
+
+    int m_bulkDepth = 0;
+    bool m_bulkChanged = false;
+    bool m_bulkSelectionChanged = false;
+    int m_dirtyColorFrom = -1;
+    int m_dirtyColorTo = -1;
+    bool m_formatsApplied = false;
+    bool m_bulkScroll = false;
+    bool m_undoing = false;
+    int m_undoFrom = -1; // what the running undo restored, in document positions
+    int m_undoTo = -1;
+    QList<QKeySequence> m_commandKeys;
+};

@@ -1,0 +1,33 @@
+#include "app/Strset.h"
+
+#include "app/TextFile.h"
+
+#include <QFile>
+#include <QSaveFile>
+
+bool TStrSet::LoadFromFile(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    QString text = latin1ToDocumentText(file.readAll());
+    if (text.endsWith('\n'))
+        text.chop(1);
+    m_strings = text.isEmpty() ? QStringList() : text.split('\n');
+    return true;
+}
+
+bool TStrSet::SaveToFile(const QString& path) const
+{
+    QByteArray bytes;
+    for (const QString& line : m_strings)
+        bytes += line.toLatin1() + "\r\n";
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    if (file.write(bytes) != bytes.size()) {
+        file.cancelWriting();
+        return false;
+    }
+    return file.commit();
+}

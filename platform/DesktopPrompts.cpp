@@ -1,0 +1,126 @@
+#include "platform/Prompts.h"
+
+#include <QFileDialog>
+#include <QFontDialog>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QPageSetupDialog>
+#include <QPrinter>
+
+QStringList qtNameFilters(const QString& filter)
+{
+    const QStringList parts = filter.split('|');
+    QStringList result;
+    for (int i = 0; i + 1 < parts.size(); i += 2)
+        result << parts[i] + " (" + QString(parts[i + 1]).replace(';', ' ') + ")";
+    return result;
+}
+
+namespace {
+
+QMessageBox::Icon iconFor(MessageKind kind)
+{
+    switch (kind) {
+    case MessageKind::Error:
+        return QMessageBox::Critical;
+    case MessageKind::Information:
+        return QMessageBox::Information;
+    case MessageKind::Confirmation:
+        return QMessageBox::Question;
+    }
+    return QMessageBox::NoIcon;
+}
+
+QMessageBox::StandardButtons buttonsFor(MessageButtons buttons)
+{
+    switch (buttons) {
+    case MessageButtons::Ok:
+        return QMessageBox::Ok;
+    case MessageButtons::YesNo:
+        return QMessageBox::Yes | QMessageBox::No;
+    case MessageButtons::YesNoCancel:
+        return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+    }
+    return QMessageBox::Ok;
+}
+
+FileDialogResult runFileDialog(QWidget* parent, const FileDialogRequest& request,
+                               QFileDialog::AcceptMode mode, QFileDialog::FileMode fileMode)
+{
+    QFileDialog dialog(parent, request.title, request.folder);
+    dialog.setAcceptMode(mode);
+    dialog.setFileMode(fileMode);
+    const QStringList filters = qtNameFilters(request.filter);
+    dialog.setNameFilters(filters);
+    if (request.filterIndex >= 1 && request.filterIndex <= filters.size())
+        dialog.selectNameFilter(filters[request.filterIndex - 1]);
+    if (!request.fileName.isEmpty())
+        dialog.selectFile(request.fileName);
+    FileDialogResult result;
+    if (dialog.exec() == QDialog::Accepted) {
+        result.files = dialog.selectedFiles();
+        result.filterIndex = int(filters.indexOf(dialog.selectedNameFilter())) + 1;
+    }
+    return result;
+}
+
+} // namespace
+
+Answer DesktopPrompts::message(MessageKind kind, const QString& text, MessageButtons buttons)
+{
+    QMessageBox box(iconFor(kind), QStringLiteral("Tavro"), QString(text).replace('\r', '\n'),
+                    buttonsFor(buttons), m_parent);
+    switch (box.exec()) {
+    case QMessageBox::Yes:
+        return Answer::Yes;
+    case QMessageBox::No:
+        return Answer::No;
+    case QMessageBox::Cancel:
+        return Answer::Cancel;
+    default:
+        return buttons == MessageButtons::YesNoCancel ? Answer::Cancel : Answer::Ok;
+    }
+}
+
+FileDialogResult DesktopPrompts::openFiles(const FileDialogRequest& request, bool multiple)
+{
+    return runFileDialog(m_parent, request, QFileDialog::AcceptOpen,
+                         multiple ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
+}
+
+FileDialogResult DesktopPrompts::saveFile(const FileDialogRequest& request)
+{
+    return runFileDialog(m_parent, request, QFileDialog::AcceptSave, QFileDialog::AnyFile);
+}
+
+QString DesktopPrompts::chooseFolder(const QString& title, const QString& startFolder)
+{
+    return QFileDialog::getExistingDirectory(m_parent, title, startFolder);
+}
+
+bool DesktopPrompts::chooseFont(FontChoice& choice, int minSize, int maxSize)
+{
+    bool ok = false;
+    QFont font = QFontDialog::getFont(&ok, choice.font, m_parent);
+    if (!ok)
+        return false;
+    font.setPointSize(qBound(minSize, font.pointSize(), maxSize));
+    choice.font = font;
+    return true;
+}
+
+bool DesktopPrompts::inputBox(const QString& caption, const QString& prompt, QString& value)
+{
+    bool ok = false;
+    const QString answer =
+        QInputDialog::getText(m_parent, caption, prompt, QLineEdit::Normal, value, &ok);
+    if (ok)
+        value = answer;
+    return ok;
+}
+
+bool DesktopPrompts::pageSetup(QPrinter& printer)
+{
+    QPageSetupDialog dialog(&printer, m_parent);
+    return dialog.exec() == QDialog::Accepted;
+}

@@ -1,0 +1,113 @@
+#include "platform/Shell.h"
+
+#include "platform/RecentDocuments.h"
+
+#include <QCoreApplication>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileIconProvider>
+#include <QFileInfo>
+#include <QMimeDatabase>
+#include <QProcess>
+#include <QStorageInfo>
+#include <QUrl>
+
+namespace {
+
+const char* const FileManagerService = "org.freedesktop.FileManager1";
+
+QUrl urlForPathOrAddress(const QString& pathOrAddress)
+{
+    if (QFileInfo::exists(pathOrAddress))
+        return QUrl::fromLocalFile(QFileInfo(pathOrAddress).absoluteFilePath());
+    return QUrl::fromUserInput(pathOrAddress);
+}
+
+bool isRemovableMount(const QStorageInfo& info)
+{
+    const QString root = info.rootPath();
+    return info.isValid() && info.isReady() && info.device().startsWith("/dev/") &&
+           (root.startsWith("/media/") || root.startsWith("/run/media/") || root.startsWith("/mnt/"));
+}
+
+} // namespace
+
+QIcon iconForFileName(const QString& nameOrPattern)
+{
+    static QMimeDatabase mimeDatabase;
+    const QString name = QFileInfo(nameOrPattern).fileName();
+    const QMimeType type = mimeDatabase.mimeTypeForFile(name, QMimeDatabase::MatchExtension);
+    QIcon icon = QIcon::fromTheme(type.iconName());
+    if (icon.isNull())
+        icon = QIcon::fromTheme(type.genericIconName());
+    if (icon.isNull())
+        icon = QFileIconProvider().icon(QFileIconProvider::File);
+    return icon;
+}
+
+bool DesktopShell::openWithDefault(const QString& pathOrAddress)
+{
+    const QUrl url = urlForPathOrAddress(pathOrAddress);
+    return url.isValid() && QDesktopServices::openUrl(url);
+}
+
+bool DesktopShell::startProgram(const QString& program, const QString& fileArgument)
+{
+    return QProcess::startDetached(program, {fileArgument});
+}
+
+void DesktopShell::showProperties(const QString& path, QWidget* parent)
+{
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected() || !bus.interface() ||
+        !bus.interface()->isServiceRegistered(FileManagerService)) {
+        showOwnPropertiesDialog(path, parent);
+        return;
+    }
+    QDBusMessage call = QDBusMessage::createMethodCall(
+        FileManagerService, "/org/freedesktop/FileManager1", FileManagerService,
+        "ShowItemProperties");
+    call << QStringList{QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()).toString()}
+         << QString();
+    // Asynchronous: a file manager that never answers must not freeze the editor.
+    auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(call, 3000));
+    QObject::connect(watcher, &QDBusPendingCallWatcher::finished, watcher,
+                     [watcher, path, parent] {
+                         if (watcher->isError())
+                             showOwnPropertiesDialog(path, parent);
+                         watcher->deleteLater();
+                     });
+}
+
+void DesktopShell::addToRecentDocuments(const QString& path)
+{
+    RecentDocuments::add(path, QCoreApplication::applicationName());
+}
+
+QStringList DesktopShell::recentDocuments()
+{
+    return RecentDocuments::localFiles();
+}
+
+QIcon DesktopShell::fileTypeIcon(const QString& nameOrPattern)
+{
+    return iconForFileName(nameOrPattern);
+}
+
+QList<Volume> DesktopShell::volumes()
+{
+    QList<Volume> result;
+    const QStorageInfo root = QStorageInfo::root();
+    result << Volume{"/", root.name() + "(/)"};
+    const QString home = QDir::homePath();
+    result << Volume{home, QDir(home).dirName() + "(" + home + ")"};
+    for (const QStorageInfo& info : QStorageInfo::mountedVolumes()) {
+        if (isRemovableMount(info))
+            result << Volume{info.rootPath(), info.name() + "(" + info.rootPath() + ")"};
+    }
+    return result;
+}

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QIcon>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+class QWidget;
+
+struct Volume {
+    QString rootPath; // "/" first, then the home folder, then removable media
+    QString caption;  // label + "(" + root path + ")"
+};
+
+// The desktop: default handlers, programs, file properties, the recent-documents list,
+// file-type icons and volumes.
+class Shell
+{
+public:
+    virtual ~Shell() = default;
+
+    // Opens a path or address with its default handler; false when nothing could open it.
+    virtual bool openWithDefault(const QString& pathOrAddress) = 0;
+    // Starts a program with one file argument, never through a shell command line.
+    virtual bool startProgram(const QString& program, const QString& fileArgument) = 0;
+    // The desktop file manager's properties of a file, else a small dialog of our own.
+    virtual void showProperties(const QString& path, QWidget* parent) = 0;
+    virtual void addToRecentDocuments(const QString& path) = 0;
+    // Local files of the desktop's recent-documents list, in the list's order.
+    virtual QStringList recentDocuments() = 0;
+    // Icon of a file's type, by name or pattern ("*.txt"); the file need not exist.
+    virtual QIcon fileTypeIcon(const QString& nameOrPattern) = 0;
+    virtual QList<Volume> volumes() = 0;
+};
+
+class DesktopShell final : public Shell
+{
+public:
+    bool openWithDefault(const QString& pathOrAddress) override;
+    bool startProgram(const QString& program, const QString& fileArgument) override;
+    void showProperties(const QString& path, QWidget* parent) override;
+    void addToRecentDocuments(const QString& path) override;
+    QStringList recentDocuments() override;
+    QIcon fileTypeIcon(const QString& nameOrPattern) override;
+    QList<Volume> volumes() override;
+};
+
+// The small properties dialog used when no file manager answers: path, size, dates and
+// permissions.
+void showOwnPropertiesDialog(const QString& path, QWidget* parent);
+
+// The MIME-type based icon for a file name or pattern; used by the shells.
+QIcon iconForFileName(const QString& nameOrPattern);
