@@ -95,6 +95,17 @@ QTextBlock TScrollMemo::blockAtSpecPos(int pos) const
     // The block n holding pos is the last one whose start, position(n) + n, is <= pos.
     // Since the document position is pos - n, n lies between the block numbers at
     // pos - hi and pos - lo; a few rounds narrow that before the binary search.
+    if (m_lastBlock.isValid()) {
+        const int start = m_lastBlock.position() + m_lastBlock.blockNumber();
+        if (pos >= start && pos < start + m_lastBlock.length() + 1)
+            return m_lastBlock;
+    }
+    m_lastBlock = findBlockAtSpecPos(pos);
+    return m_lastBlock;
+}
+
+QTextBlock TScrollMemo::findBlockAtSpecPos(int pos) const
+{
     const QTextDocument* doc = document();
     const int lastChar = doc->characterCount() - 1;
     auto numberAt = [doc, lastChar](int docPos) {
@@ -147,19 +158,39 @@ QString TScrollMemo::rawText(int docFrom, int docTo) const
 
 // ---- Caret and selection ---------------------------------------------------------------
 
-int TScrollMemo::SelStart() const
+TScrollMemo::Selection TScrollMemo::selection() const
 {
-    return fromDocPos(textCursor().selectionStart());
-}
-
-int TScrollMemo::SelLength() const
-{
+    if (InBulkUpdate())
+        return m_bulkSelection;
     const QTextCursor cursor = textCursor();
-    return fromDocPos(cursor.selectionEnd()) - fromDocPos(cursor.selectionStart());
+    return {cursor.anchor(), cursor.position()};
 }
 
-void TScrollMemo::setCursorKeepingScroll(const QTextCursor& cursor)
+QTextCursor TScrollMemo::cursorFor(const Selection& selection) const
 {
+    QTextCursor cursor(document());
+    cursor.setPosition(selection.anchor);
+    cursor.setPosition(selection.position, QTextCursor::KeepAnchor);
+    return cursor;
+}
+
+void TScrollMemo::select(int anchor, int position, bool scroll)
+{
+    if (m_pendingColorSet && (anchor != position || position != m_pendingColorPos))
+        m_pendingColorSet = false;
+    if (InBulkUpdate()) {
+        // The widget's cursor moves once, at the end: placing a cursor lays out its line,
+        // and moving the widget's one also walks the lines above it.
+        m_bulkSelection = {anchor, position};
+        m_bulkSelectionChanged = true;
+        m_bulkScroll = m_bulkScroll || scroll;
+        return;
+    }
+    const QTextCursor cursor = cursorFor({anchor, position});
+    if (scroll) {
+        setTextCursor(cursor);
+        return;
+    }
     const int v = verticalScrollBar()->value();
     const int h = horizontalScrollBar()->value();
     setTextCursor(cursor);
@@ -167,59 +198,56 @@ void TScrollMemo::setCursorKeepingScroll(const QTextCursor& cursor)
     horizontalScrollBar()->setValue(h);
 }
 
+int TScrollMemo::SelStart() const
+{
+    return fromDocPos(selection().start());
+}
+
+int TScrollMemo::SelLength() const
+{
+    const Selection current = selection();
+    return fromDocPos(current.end()) - fromDocPos(current.start());
+}
+
 void TScrollMemo::SetSelStart(int pos)
 {
-    QTextCursor cursor = textCursor();
-    cursor.setPosition(toDocPos(pos));
-    setCursorKeepingScroll(cursor);
+    const int docPos = toDocPos(pos);
+    select(docPos, docPos, false);
 }
 
 void TScrollMemo::SetSelLength(int length)
 {
     const int start = SelStart();
-    QTextCursor cursor = textCursor();
-    cursor.setPosition(toDocPos(start));
-    cursor.setPosition(toDocPos(start + length), QTextCursor::KeepAnchor);
-    if (InBulkUpdate()) {
-        setCursorKeepingScroll(cursor);
-        m_bulkScroll = true;
-    } else {
-        setTextCursor(cursor);
-    }
+    select(toDocPos(start), toDocPos(start + length), true);
 }
 
 QString TScrollMemo::SelectedText() const
 {
-    const QTextCursor cursor = textCursor();
-    return rawText(cursor.selectionStart(), cursor.selectionEnd());
+    const Selection current = selection();
+    return rawText(current.start(), current.end());
 }
 
 void TScrollMemo::ReplaceSelection(const QString& text)
 {
     QString inserted = text;
     normalizeLineBreaks(inserted);
-    QTextCursor cursor = textCursor();
+    QTextCursor cursor = cursorFor(selection());
     cursor.beginEditBlock();
     cursor.insertText(inserted);
     cursor.endEditBlock();
-    if (InBulkUpdate()) {
-        setCursorKeepingScroll(cursor);
-        m_bulkScroll = true;
-    } else {
-        setTextCursor(cursor);
-    }
+    select(cursor.position(), cursor.position(), true);
 }
 
 void TScrollMemo::DeleteSelection()
 {
-    QTextCursor cursor = textCursor();
+    QTextCursor cursor = cursorFor(selection());
     cursor.removeSelectedText();
-    setTextCursor(cursor);
+    select(cursor.position(), cursor.position(), true);
 }
 
 void TScrollMemo::SelectAllText()
 {
-    selectAll();
+    select(0, document()->characterCount() - 1, false);
 }
 
 void TScrollMemo::ScrollCaretIntoView()
@@ -251,7 +279,7 @@ QString TScrollMemo::FullText() const
 
 void TScrollMemo::SetFullText(const QString& text)
 {
-    selectAll();
+    SelectAllText();
     ReplaceSelection(text);
 }
 
@@ -326,8 +354,7 @@ FileResult TScrollMemo::LoadLinesFromFile(const QString& path)
     }
     document()->setUndoRedoEnabled(true);
     m_format = format;
-    QTextCursor start(document());
-    setTextCursor(start);
+    select(0, 0, true);
     document()->setModified(false);
     return {};
 }
@@ -401,9 +428,8 @@ QString TScrollMemo::LineText(int line) const
 void TScrollMemo::AppendLine(const QString& s)
 {
     const bool endsWithBreak = document()->lastBlock().length() <= 1;
-    QTextCursor cursor = textCursor();
-    cursor.movePosition(QTextCursor::End);
-    setTextCursor(cursor);
+    const int end = document()->characterCount() - 1;
+    select(end, end, false);
     ReplaceSelection(endsWithBreak ? s + u'\n' : u'\n' + s);
 }
 
@@ -420,6 +446,7 @@ void TScrollMemo::BeginBulkUpdate()
         m_bulkChanged = false;
         m_bulkSelectionChanged = false;
         m_bulkScroll = false;
+        m_bulkSelection = selection();
         viewport()->setUpdatesEnabled(false);
     }
 }
@@ -433,8 +460,13 @@ void TScrollMemo::EndBulkUpdate()
         m_dirtyColorFrom = m_dirtyColorTo = -1;
     }
     viewport()->setUpdatesEnabled(true);
-    if (m_bulkScroll)
+    if (m_bulkSelectionChanged) {
+        m_quietCursor = true; // one OnSelectionChange below stands for all of them
+        select(m_bulkSelection.anchor, m_bulkSelection.position, m_bulkScroll);
+        m_quietCursor = false;
+    } else if (m_bulkScroll) {
         ensureCursorVisible();
+    }
     viewport()->update();
     if (m_bulkChanged)
         Q_EMIT OnChange(this);
@@ -525,29 +557,29 @@ void TScrollMemo::SetEditorFont(const QFont& font, const QColor& color)
 
 QColor TScrollMemo::SelectionColor() const
 {
-    const QTextCursor cursor = textCursor();
+    const Selection current = selection();
     std::optional<QRgb> color;
-    if (cursor.hasSelection())
-        color = m_colors.colorAt(cursor.selectionStart());
-    else if (m_pendingColorSet && m_pendingColorPos == cursor.position())
+    if (!current.empty())
+        color = m_colors.colorAt(current.start());
+    else if (m_pendingColorSet && m_pendingColorPos == current.position)
         return m_pendingColor.isValid() ? m_pendingColor : m_textColor;
-    else if (cursor.position() > 0)
-        color = m_colors.colorAt(cursor.position() - 1);
+    else if (current.position > 0)
+        color = m_colors.colorAt(current.position - 1);
     return color ? QColor::fromRgb(*color) : m_textColor;
 }
 
 void TScrollMemo::SetSelectionColor(const QColor& color)
 {
-    const QTextCursor cursor = textCursor();
+    const Selection current = selection();
     const bool plain = color == m_textColor;
-    if (!cursor.hasSelection()) {
+    if (current.empty()) {
         m_pendingColorSet = true;
-        m_pendingColorPos = cursor.position();
+        m_pendingColorPos = current.position;
         m_pendingColor = plain ? QColor() : color;
         return;
     }
-    const int from = cursor.selectionStart();
-    const int to = cursor.selectionEnd();
+    const int from = current.start();
+    const int to = current.end();
     m_colors.set(from, to, plain ? std::nullopt : std::optional<QRgb>(color.rgb()));
     refreshColors(from, to);
 }
@@ -570,6 +602,8 @@ void TScrollMemo::applyColorsToBlocks(int docFrom, int docTo)
     QTextDocument* doc = document();
     const auto& ranges = m_colors.ranges();
     std::size_t index = m_colors.firstEndingAfter(docFrom);
+    int changedFrom = -1;
+    int changedTo = -1;
     for (QTextBlock block = doc->findBlock(docFrom); block.isValid() && block.position() <= docTo;
          block = block.next()) {
         const int start = block.position();
@@ -587,9 +621,14 @@ void TScrollMemo::applyColorsToBlocks(int docFrom, int docTo)
         if (formats == layout->formats())
             continue;
         layout->setFormats(formats);
-        doc->markContentsDirty(start, block.length());
+        if (changedFrom < 0)
+            changedFrom = start;
+        changedTo = start + block.length();
         m_formatsApplied = true;
     }
+    // The changed lines are laid out again (with their new colours) in one go.
+    if (changedFrom >= 0)
+        doc->markContentsDirty(changedFrom, changedTo - changedFrom);
 }
 
 // ---- Undo ------------------------------------------------------------------------------
@@ -605,22 +644,20 @@ void TScrollMemo::UndoLast()
         return;
     m_undoing = true;
     m_undoFrom = m_undoTo = -1;
-    undo();
+    QTextCursor cursor = cursorFor(selection());
+    document()->undo(&cursor);
     m_undoing = false;
-    if (m_undoTo > m_undoFrom) {
-        QTextCursor cursor = textCursor();
-        cursor.setPosition(m_undoFrom);
-        cursor.setPosition(qMin(m_undoTo, document()->characterCount() - 1),
-                           QTextCursor::KeepAnchor);
-        setTextCursor(cursor);
-    }
+    if (m_undoTo > m_undoFrom)
+        select(m_undoFrom, qMin(m_undoTo, document()->characterCount() - 1), true);
+    else
+        select(cursor.position(), cursor.position(), true);
 }
 
 // ---- Line arithmetic -------------------------------------------------------------------
 
 int TScrollMemo::LineFromChar(int pos) const
 {
-    const int docPos = pos < 0 ? textCursor().selectionStart() : toDocPos(pos);
+    const int docPos = pos < 0 ? selection().start() : toDocPos(pos);
     const QTextBlock block = document()->findBlock(docPos);
     if (!WordWrap())
         return block.blockNumber();
@@ -651,7 +688,7 @@ int TScrollMemo::LineIndex(int line) const
 
 int TScrollMemo::LineLength(int pos) const
 {
-    const int docPos = pos < 0 ? textCursor().selectionStart() : toDocPos(pos);
+    const int docPos = pos < 0 ? selection().start() : toDocPos(pos);
     const QTextBlock block = document()->findBlock(docPos);
     const QTextLayout* layout = block.layout();
     if (!WordWrap() || !layout || layout->lineCount() == 0)
@@ -812,6 +849,7 @@ void TScrollMemo::connectScrollBar(QScrollBar* bar, bool vertical)
 
 void TScrollMemo::onContentsChange(int from, int removed, int added)
 {
+    m_lastBlock = QTextBlock(); // it may be gone
     const int docEnd = document()->characterCount() - 1;
     added = qBound(0, added, docEnd - from);
     if (m_undoing) {
@@ -854,6 +892,6 @@ void TScrollMemo::onCursorPositionChanged()
         m_pendingColorSet = false;
     if (InBulkUpdate())
         m_bulkSelectionChanged = true;
-    else
+    else if (!m_quietCursor)
         Q_EMIT OnSelectionChange(this);
 }

@@ -140,15 +140,28 @@ private:
     void onCursorPositionChanged();
     void applyColorsToBlocks(int docFrom, int docTo);
     void refreshColors(int docFrom, int docTo);
-    void setCursorKeepingScroll(const QTextCursor& cursor);
+    // The caret and selection the operations work on, in document positions: the widget's
+    // own, or during a bulk update a private one that the widget takes over at the end.
+    struct Selection {
+        int anchor = 0;
+        int position = 0;
+        int start() const { return qMin(anchor, position); }
+        int end() const { return qMax(anchor, position); }
+        bool empty() const { return anchor == position; }
+    };
+    Selection selection() const;
+    void select(int anchor, int position, bool scroll);
+    QTextCursor cursorFor(const Selection& selection) const;
     void clearAllText();
     bool fillFromBytes(QByteArrayView bytes, TextEncoding encoding);
     bool isCommandKey(const QKeyEvent* event) const;
     void updateScrollBarPolicies();
     void connectScrollBar(QScrollBar* bar, bool vertical);
     QTextBlock blockAtSpecPos(int pos) const;
+    QTextBlock findBlockAtSpecPos(int pos) const;
 
     ColorRanges m_colors;
+    mutable QTextBlock m_lastBlock; // the block of the last position converted
     FileFormat m_format;
     QFont m_editorFont; // as given, also when drawn with another family
     QColor m_textColor;
@@ -168,6 +181,8 @@ private:
     int m_dirtyColorTo = -1;
     bool m_formatsApplied = false;
     bool m_bulkScroll = false;
+    Selection m_bulkSelection;
+    bool m_quietCursor = false;
     bool m_undoing = false;
     int m_undoFrom = -1; // what the running undo restored, in document positions
     int m_undoTo = -1;
