@@ -263,17 +263,23 @@ void TScrollMemo::ScrollCaretIntoView()
 QString TScrollMemo::FullText() const
 {
     const QString raw = document()->toRawText();
-    const qsizetype breaks = raw.count(QChar::ParagraphSeparator);
-    QString text(raw.size() + breaks, Qt::Uninitialized);
+    const QStringView rawView(raw);
+    QString text(raw.size() + document()->blockCount() - 1, Qt::Uninitialized);
     QChar* write = text.data();
-    for (QChar c : raw) {
-        if (c == QChar::ParagraphSeparator) {
-            *write++ = u'\r';
-            *write++ = u'\n';
-        } else {
-            *write++ = c;
-        }
+    qsizetype from = 0;
+    while (from <= raw.size()) {
+        qsizetype to = rawView.indexOf(QChar::ParagraphSeparator, from);
+        const bool lastLine = to < 0;
+        if (lastLine)
+            to = raw.size();
+        write = std::copy(raw.constData() + from, raw.constData() + to, write);
+        if (lastLine)
+            break;
+        *write++ = u'\r';
+        *write++ = u'\n';
+        from = to + 1;
     }
+    text.truncate(write - text.constData());
     return text;
 }
 
