@@ -94,6 +94,24 @@ void paintNow(QAbstractScrollArea& area)
     QCoreApplication::processEvents();
 }
 
+void loadShownAndPainted(TScrollMemo& memo, const QString& path)
+{
+    showSized(memo);
+    if (!memo.LoadLinesFromFile(path).ok)
+        qFatal("cannot load %s", qPrintable(path));
+    paintNow(memo);
+}
+
+void loadShownAndPainted(QPlainTextEdit& edit, const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        qFatal("cannot read %s", qPrintable(path));
+    edit.setPlainText(QString::fromUtf8(file.readAll()));
+    showSized(edit);
+    paintNow(edit);
+}
+
 // ---- Child process cases: print "<milliseconds> <peak MB>" -----------------------------
 
 int loadOurs(const QString& path)
@@ -175,17 +193,9 @@ void loadFigures(QList<Figure>& figures, const QString& path, const QString& sty
 void editingFigures(QList<Figure>& figures, const QString& path)
 {
     TScrollMemo memo;
-    showSized(memo);
-    memo.LoadLinesFromFile(path);
-    paintNow(memo);
+    loadShownAndPainted(memo, path);
     QPlainTextEdit bare;
-    {
-        QFile file(path);
-        file.open(QIODevice::ReadOnly);
-        bare.setPlainText(QString::fromUtf8(file.readAll()));
-    }
-    showSized(bare);
-    paintNow(bare);
+    loadShownAndPainted(bare, path);
 
     const int end = memo.document()->characterCount() - 1;
     const QList<QPair<QString, int>> places = {{"start", 0}, {"middle", end / 2}, {"end", end}};
@@ -233,9 +243,7 @@ void colourFigures(QList<Figure>& figures, const QString& path)
 {
     const int ranges = 100000;
     TScrollMemo memo;
-    showSized(memo);
-    memo.LoadLinesFromFile(path);
-    paintNow(memo);
+    loadShownAndPainted(memo, path);
     const int step = memo.TextLength() / ranges;
     const double plainPaint = millisecondsOf([&] { paintNow(memo); });
     const double colour = millisecondsOf([&] {
@@ -253,13 +261,7 @@ void colourFigures(QList<Figure>& figures, const QString& path)
 
     // Baseline: character formats in one edit block, as a rich-text editor would colour.
     QPlainTextEdit bare;
-    {
-        QFile file(path);
-        file.open(QIODevice::ReadOnly);
-        bare.setPlainText(QString::fromUtf8(file.readAll()));
-    }
-    showSized(bare);
-    paintNow(bare);
+    loadShownAndPainted(bare, path);
     const int bareStep = (bare.document()->characterCount() - 1) / ranges;
     const double bareColour = millisecondsOf([&] {
         QTextCharFormat red;
