@@ -2,6 +2,7 @@
 
 #include "app/Scrlmemo.h"
 
+#include <QPrinter>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -67,6 +68,8 @@ private Q_SLOTS:
     void bulkUpdateCoalescesEvents();
     void keyDownCanSwallowKeysAndTabInsertsTab();
     void commandKeysAreLeftToCommands();
+    void scrollEventsCarryTheScrollCode();
+    void printsTheWholeTextAsOneJob();
 };
 
 void TestScrollMemo::positionsCountBreaksAsTwo()
@@ -535,6 +538,36 @@ void TestScrollMemo::commandKeysAreLeftToCommands()
     QCOMPARE(memo.SelLength(), 0);
     QTest::keyClick(&memo, Qt::Key_Backspace);
     QCOMPARE(memo.FullText(), QString("bc"));
+}
+
+void TestScrollMemo::scrollEventsCarryTheScrollCode()
+{
+    TScrollMemo memo;
+    memo.resize(300, 200);
+    memo.show();
+    memo.SetFullText(QString("line\r\n").repeated(200));
+    QSignalSpy vertical(&memo, &TScrollMemo::OnVScroll);
+    QSignalSpy horizontal(&memo, &TScrollMemo::OnHScroll);
+    memo.verticalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+    memo.verticalScrollBar()->triggerAction(QAbstractSlider::SliderToMaximum);
+    QTRY_COMPARE(vertical.count(), 2);
+    QCOMPARE(vertical.at(0).at(1).value<short>(), short(SB_LINEDOWN));
+    QCOMPARE(vertical.at(1).at(1).value<short>(), short(SB_BOTTOM));
+    QVERIFY(memo.verticalScrollBar()->value() > 0);
+    QCOMPARE(horizontal.count(), 0);
+}
+
+void TestScrollMemo::printsTheWholeTextAsOneJob()
+{
+    QTemporaryDir dir;
+    QPrinter printer;
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(dir.filePath("out.pdf"));
+    TScrollMemo memo;
+    memo.SetFullText(QString("a long line that goes on ").repeated(50) + "\r\nend");
+    QVERIFY(memo.PrintDocument("notes.txt", printer));
+    QCOMPARE(printer.docName(), QString("notes.txt"));
+    QVERIFY(QFileInfo(dir.filePath("out.pdf")).size() > 0);
 }
 
 QTEST_MAIN(TestScrollMemo)
