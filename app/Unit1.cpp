@@ -1,0 +1,173 @@
+// The main window: creation, first showing, closing and the application title.
+
+#include "app/Unit1.h"
+
+#include "app/Scrlmemo.h"
+
+#include <QCloseEvent>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QStatusBar>
+#include <QVBoxLayout>
+
+TForm1* Form1 = nullptr;
+
+namespace {
+
+const QString AppTitle = QStringLiteral("Tavro");
+// Differs from AppTitle, so that the first activation sets AppTitle.
+const QString StartupTitle = QStringLiteral("Tavro (starting)");
+
+constexpr int StatusPanelWidth = 100;
+
+} // namespace
+
+bool IsUntitledCaption(const QString& caption)
+{
+    return caption.left(8) == QLatin1String("Untitled");
+}
+
+QString FileNamePart(const QString& caption)
+{
+    return IsUntitledCaption(caption) ? caption : QFileInfo(caption).fileName();
+}
+
+TForm1::TForm1(Platform& platform, QWidget* parent) : QMainWindow(parent), m_platform(platform)
+{
+    Form1 = this;
+    setObjectName("Form1");
+    setWindowTitle(AppTitle);
+    resize(800, 600);
+    createMenus();
+    createToolBar();
+    createStatusBar();
+
+    MdiArea = new QMdiArea;
+    MdiArea->setObjectName("MdiArea");
+    MdiArea->setActivationOrder(QMdiArea::ActivationHistoryOrder);
+    MdiArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    MdiArea->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    connect(MdiArea, &QMdiArea::subWindowActivated, this, &TForm1::ShowCaretPosition);
+
+    auto* central = new QWidget(this);
+    auto* layout = new QVBoxLayout(central);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(ToolBar1);
+    layout->addWidget(MdiArea, 1);
+    setCentralWidget(central);
+
+    FormCreate();
+}
+
+TForm1::~TForm1()
+{
+    // The document windows die with the area; their handlers must not run on a main
+    // window that is half destroyed.
+    disconnect(qApp, nullptr, this, nullptr);
+    MdiArea->disconnect(this);
+    for (QMdiSubWindow* window : MdiArea->subWindowList()) {
+        window->disconnect(this);
+        MemoOf(window)->disconnect(this);
+    }
+    if (Form1 == this)
+        Form1 = nullptr;
+}
+
+void TForm1::createStatusBar()
+{
+    StatusBar1 = new QStatusBar(this);
+    StatusBar1->setObjectName("StatusBar1");
+    m_statusPanel = new QLabel(StatusBar1);
+    m_statusPanel->setObjectName("StatusPanel");
+    m_statusPanel->setFixedWidth(StatusPanelWidth);
+    StatusBar1->addWidget(m_statusPanel);
+    setStatusBar(StatusBar1);
+}
+
+QString TForm1::StatusText() const
+{
+    return m_statusPanel->text();
+}
+
+void TForm1::SetStatusText(const QString& text)
+{
+    m_statusPanel->setText(text);
+}
+
+void TForm1::FormCreate()
+{
+    SetApplicationTitle(StartupTitle);
+    connect(qApp, &QGuiApplication::applicationStateChanged, this,
+            [this](Qt::ApplicationState state) {
+                if (state == Qt::ApplicationActive || state == Qt::ApplicationInactive)
+                    ToggleApplicationTitle();
+            });
+    // The family is kept as named even where it does not exist; the editor control draws
+    // it with the system's fixed-pitch font.
+    DocumentFont =
+        FontChoice{QFont(QStringLiteral("Fixedsys"), 8), palette().color(QPalette::Text)};
+    setAcceptDrops(true);
+}
+
+void TForm1::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    FormShow();
+}
+
+void TForm1::FormShow()
+{
+    CloseConfirmed = false;
+    if (m_firstShowDone)
+        return;
+    m_firstShowDone = true;
+    if (OpenNew) {
+        New1Click();
+    } else {
+        EnableDocumentCommands(false);
+        setFocus();
+    }
+    ApplyToolbarBits();
+}
+
+void TForm1::closeEvent(QCloseEvent* event)
+{
+    if (!FormCloseQuery()) {
+        event->ignore();
+        return;
+    }
+    QMainWindow::closeEvent(event);
+}
+
+// Every document window is asked, the active one first; the first refusal stops the close.
+bool TForm1::FormCloseQuery()
+{
+    const QList<QMdiSubWindow*> windows = DocumentWindows();
+    for (QMdiSubWindow* window : windows) {
+        if (!DocumentCloseQuery(window))
+            return false;
+    }
+    return true;
+}
+
+// The application title stands for the taskbar text; it is mirrored into the display
+// name, which the desktop shows with the window titles.
+void TForm1::SetApplicationTitle(const QString& title)
+{
+    m_applicationTitle = title;
+    QGuiApplication::setApplicationDisplayName(title);
+}
+
+void TForm1::ToggleApplicationTitle()
+{
+    if (m_applicationTitle != AppTitle) {
+        SetApplicationTitle(AppTitle);
+        return;
+    }
+    if (QMdiSubWindow* window = ActiveDocumentWindow())
+        SetApplicationTitle(FileNamePart(window->windowTitle()));
+}

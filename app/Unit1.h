@@ -1,0 +1,133 @@
+#pragma once
+
+#include "platform/Platform.h"
+#include "platform/Prompts.h"
+
+#include <QColor>
+#include <QKeySequence>
+#include <QList>
+#include <QMainWindow>
+#include <QString>
+
+class QAction;
+class QLabel;
+class QMdiArea;
+class QMdiSubWindow;
+class QMenu;
+class QStatusBar;
+class QToolBar;
+class TScrollMemo;
+
+// A caption counts as "Untitled" when its first eight characters are "Untitled".
+bool IsUntitledCaption(const QString& caption);
+// The file-name part of a document caption: the name of a path; an "Untitled" caption whole.
+QString FileNamePart(const QString& caption);
+
+// The main window: menus, toolbar, status bar and the document windows inside its
+// multiple-document area. The document windows have no class of their own; their handlers
+// are the methods below. The captions of the windows are the only record of their files.
+class TForm1 final : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    using Handler = void (TForm1::*)();
+
+    explicit TForm1(Platform& platform, QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    // ---- State: stored in tavro.ini, edited by the Preferences dialog ---------------------
+    FontChoice DocumentFont;
+    bool DefaultWordWrap = true;
+    int NewWindowWidth = 640;
+    int NewWindowHeight = 460;
+    bool AlwaysMaximize = false;
+    bool ShowTheOpenFiles = false;
+    bool OpenNew = true;
+    bool DontMoveCursor = false;
+    QString BrowsFilt = QStringLiteral(".DOC,.EXE,.JPG,.GIF,.MP3,.BMP,.COM,.ZIP,.PDF,.RAR");
+    QColor HighlightColor = QColor(255, 0, 0);
+    // Positions 1-34: one toolbar button each; 35: the five separators.
+    QString ToolbarBits = QStringLiteral("11101000101101110101110011111000001");
+    QString OpenFilter =
+        QStringLiteral("All files (*.*)|*.*|Text documents|*.txt|HTML files|*.htm*");
+    QString SaveFilter =
+        QStringLiteral("Text documents|*.txt|HTML files|*.htm*|All files (*.*)|*.*");
+    int UntitledCounter = 0;     // the number of the last "Untitled" caption given out
+    bool CloseConfirmed = false; // true while Close All closes windows it has asked about
+    bool StayOnTop = false;
+    bool StayOnTopSuspended = false;
+
+    // ---- Components ---------------------------------------------------------------------
+    QMdiArea* MdiArea = nullptr;
+    QWidget* ToolBar1 = nullptr; // two rows of buttons above the document area
+    QStatusBar* StatusBar1 = nullptr;
+    QMenu* PopupMenu1 = nullptr; // context menu of every document's editor control
+
+    // ---- Document windows ---------------------------------------------------------------
+    QMdiSubWindow* ActiveDocumentWindow() const;
+    // Index 0 is the active window, then in order of last activation.
+    QList<QMdiSubWindow*> DocumentWindows() const;
+    static TScrollMemo* MemoOf(const QMdiSubWindow* window);
+    TScrollMemo* ActiveMemo() const;
+
+    QString ApplicationTitle() const { return m_applicationTitle; }
+    QString StatusText() const;
+
+    // ---- Commands and handlers ----------------------------------------------------------
+    void New1Click();
+
+    void EnableDocumentCommands(bool on);
+    void ShowCaretPosition();
+    void SelectionChanged();
+    void RefreshUndoButton();
+    void FormKeyDown(int& key, Qt::KeyboardModifiers shift);
+    void ToggleApplicationTitle();
+    void ApplyToolbarBits();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    // Layout, built from the command tables (Unit1Menus.cpp)
+    void createMenus();
+    void createToolBar();
+    void createStatusBar();
+    QAction* action(const char* objectName) const;
+    void connectHandler(QAction* command, Handler handler);
+
+    // Start, show and close of the main window
+    void FormCreate();
+    void FormShow();
+    bool FormCloseQuery();
+    void SetApplicationTitle(const QString& title);
+    void SetStatusText(const QString& text);
+
+    // Document windows (Unit1Documents.cpp)
+    QMdiSubWindow* createDocumentWindow();
+    void releaseMenuKeys(QMdiSubWindow* window) const;
+    QPoint newWindowPosition() const;
+    void showDocumentWindow(QMdiSubWindow* window);
+    void restoreMaximizedActiveWindow();
+    bool DocumentCloseQuery(QMdiSubWindow* window);
+    void DocumentClosed(QMdiSubWindow* window);
+    void DocumentDestroyed();
+    void enableSelectionButtons(bool on);
+
+    Platform& m_platform;
+    QString m_applicationTitle;
+    QLabel* m_statusPanel = nullptr;
+    bool m_firstShowDone = false;
+
+    // Built once from the command tables.
+    QList<QAction*> m_documentCommands; // switched by EnableDocumentCommands
+    QList<QAction*> m_selectionButtons; // need a selection
+    QList<QAction*> m_toolbarButtons;   // in ToolbarBits order
+    QList<QAction*> m_toolbarSeparators;
+    QList<QKeySequence> m_menuKeys;    // every shortcut of the menus
+    QList<QKeySequence> m_commandKeys; // shortcuts of the commands that are wired
+};
+
+extern TForm1* Form1;

@@ -1,0 +1,209 @@
+// Document windows: New, their events, closing.
+
+#include "app/Unit1.h"
+
+#include "app/Scrlmemo.h"
+#include "app/Unit7.h"
+#include "platform/Shell.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QStyle>
+
+#include <algorithm>
+
+QMdiSubWindow* TForm1::ActiveDocumentWindow() const
+{
+    return MdiArea->currentSubWindow();
+}
+
+QList<QMdiSubWindow*> TForm1::DocumentWindows() const
+{
+    // The area lists the most recently activated window last.
+    QList<QMdiSubWindow*> windows = MdiArea->subWindowList(QMdiArea::ActivationHistoryOrder);
+    std::reverse(windows.begin(), windows.end());
+    return windows;
+}
+
+TScrollMemo* TForm1::MemoOf(const QMdiSubWindow* window)
+{
+    return window->findChild<TScrollMemo*>(QStringLiteral("memo"));
+}
+
+TScrollMemo* TForm1::ActiveMemo() const
+{
+    QMdiSubWindow* window = ActiveDocumentWindow();
+    return window ? MemoOf(window) : nullptr;
+}
+
+void TForm1::New1Click()
+{
+    restoreMaximizedActiveWindow();
+    QMdiSubWindow* window = createDocumentWindow();
+    ++UntitledCounter;
+    window->setWindowTitle(QStringLiteral("Untitled%1").arg(UntitledCounter));
+    showDocumentWindow(window);
+    TScrollMemo* memo = MemoOf(window);
+    memo->FocusEditor();
+    EnableDocumentCommands(true);
+    enableSelectionButtons(false); // nothing is selected yet
+    SetStatusText(QStringLiteral("  1:1"));
+    memo->SetModifiedFlag(false);
+}
+
+void TForm1::restoreMaximizedActiveWindow()
+{
+    QMdiSubWindow* active = ActiveDocumentWindow();
+    if (active && active->isMaximized())
+        active->showNormal();
+}
+
+// A document window holding an empty editor control named "memo", wired to the main
+// window's handlers. It is freed when it closes.
+QMdiSubWindow* TForm1::createDocumentWindow()
+{
+    auto* window = new QMdiSubWindow;
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window->setWindowIcon(m_platform.shell.fileTypeIcon(QStringLiteral("*.txt")));
+
+    auto* memo = new TScrollMemo;
+    memo->setObjectName("memo");
+    memo->SetHideSelection(false);
+    memo->SetEditorFont(DocumentFont.font, DocumentFont.color);
+    memo->SetScrollBars(ScrollBarsMode::Both);
+    memo->SetHideScrollBars(false);
+    memo->SetWordWrap(DefaultWordWrap);
+    memo->SetWantTabs(true);
+    memo->BookmarkPos = 0;
+    memo->SetCommandKeys(m_commandKeys);
+    memo->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(memo, &QWidget::customContextMenuRequested, this, [this, memo](const QPoint& pos) {
+        PopupMenu1->popup(memo->viewport()->mapToGlobal(pos));
+    });
+    connect(memo, &TScrollMemo::OnChange, this, &TForm1::RefreshUndoButton);
+    connect(memo, &TScrollMemo::OnSelectionChange, this, &TForm1::SelectionChanged);
+    // Key preview: the main window sees the keys before the control does.
+    connect(
+        memo, &TScrollMemo::OnKeyDown, this,
+        [this](TScrollMemo*, int& key, Qt::KeyboardModifiers shift) { FormKeyDown(key, shift); });
+
+    window->setWidget(memo);
+    releaseMenuKeys(window);
+    const QPoint position = newWindowPosition();
+    MdiArea->addSubWindow(window);
+    window->resize(NewWindowWidth, NewWindowHeight);
+    window->move(position);
+    window->installEventFilter(this); // close query and close
+    connect(window, &QObject::destroyed, this, &TForm1::DocumentDestroyed);
+    return window;
+}
+
+// New windows are staggered by a title bar's height from the active one, starting again at
+// the top left once they have moved a third of the way across the area.
+QPoint TForm1::newWindowPosition() const
+{
+    const QMdiSubWindow* active = ActiveDocumentWindow();
+    if (!active || active->isMaximized() || active->isMinimized())
+        return {0, 0};
+    const int step = style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, active);
+    const QPoint next = active->pos() + QPoint(step, step);
+    const QSize area = MdiArea->viewport()->size();
+    if (next.x() > area.width() / 3 || next.y() > area.height() / 3)
+        return {0, 0};
+    return next;
+}
+
+// The document window's own menu closes it with Ctrl+W too on some desktops; keys of the
+// main menu belong to its commands (Ctrl+W is Word Wrap).
+void TForm1::releaseMenuKeys(QMdiSubWindow* window) const
+{
+    for (QAction* item : window->systemMenu()->actions()) {
+        QList<QKeySequence> keys = item->shortcuts();
+        keys.removeIf([this](const QKeySequence& key) { return m_menuKeys.contains(key); });
+        item->setShortcuts(keys);
+    }
+}
+
+// Shows a new document window as the active one and gives it its Open Files entry.
+void TForm1::showDocumentWindow(QMdiSubWindow* window)
+{
+    if (AlwaysMaximize)
+        window->showMaximized();
+    else
+        window->show();
+    MdiArea->setActiveSubWindow(window);
+    if (DocumentWindows().size() == 1)
+        Form7->setVisible(ShowTheOpenFiles);
+
+    const QString caption = window->windowTitle();
+    const bool untitled = IsUntitledCaption(caption);
+    Form7->AddEntry(window, FileNamePart(caption),
+                    m_platform.shell.fileTypeIcon(untitled ? QStringLiteral("*.txt") : caption));
+}
+
+// Function keys and the other main-window keys of the documents are handled here.
+void TForm1::FormKeyDown(int& key, Qt::KeyboardModifiers shift)
+{
+    Q_UNUSED(key);
+    Q_UNUSED(shift);
+}
+
+bool TForm1::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::Close) {
+        if (auto* window = qobject_cast<QMdiSubWindow*>(watched)) {
+            if (!DocumentCloseQuery(window)) {
+                event->ignore();
+                return true;
+            }
+            DocumentClosed(window);
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+bool TForm1::DocumentCloseQuery(QMdiSubWindow* window)
+{
+    if (CloseConfirmed)
+        return true;
+    MdiArea->setActiveSubWindow(window);
+    const TScrollMemo* memo = MemoOf(window);
+    if (!memo->ModifiedFlag())
+        return true;
+
+    const QString text = QStringLiteral("The text in the ") + FileNamePart(window->windowTitle()) +
+                         QStringLiteral(" file has changed.\r\rDo you want to save the changes?");
+    switch (
+        m_platform.prompts.message(MessageKind::Confirmation, text, MessageButtons::YesNoCancel)) {
+    case Answer::Yes:
+        action("Save1")->trigger();
+        // Text that was not saved (the write failed, Save As was cancelled) is not lost.
+        return !memo->ModifiedFlag();
+    case Answer::No:
+        return true;
+    default:
+        CloseConfirmed = false;
+        return false;
+    }
+}
+
+void TForm1::DocumentClosed(QMdiSubWindow* window)
+{
+    const bool last = DocumentWindows().size() == 1;
+    if (last)
+        EnableDocumentCommands(false);
+    // Removing the entry lets the list lay out the rest again from the top.
+    Form7->RemoveEntry(window);
+    if (last)
+        Form7->hide();
+}
+
+void TForm1::DocumentDestroyed()
+{
+    SetStatusText(QString());
+    // The window activated in place of the destroyed one got there first: show its caret.
+    ShowCaretPosition();
+}

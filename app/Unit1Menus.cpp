@@ -1,0 +1,428 @@
+// The main window's commands: one table row per menu item and per toolbar button.
+
+#include "app/Unit1.h"
+
+#include <QAction>
+#include <QHash>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPainter>
+#include <QPixmap>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace {
+
+// The lists a command belongs to.
+enum Lists : unsigned {
+    NoLists = 0,
+    NeedsDocument = 1u << 0, // switched on and off by EnableDocumentCommands
+    StartsOff = 1u << 1,     // disabled until the first document window exists
+    Checkable = 1u << 2,
+    StartsChecked = 1u << 3,
+    NeedsSelection = 1u << 4, // toolbar buttons that a new document starts without
+};
+
+enum class MenuRowKind { Item, Menu, Separator };
+
+struct MenuRow {
+    MenuRowKind kind;
+    const char* parent; // object name of the menu that holds the row; "" = the menu bar
+    const char* name;   // object name
+    const char* caption;
+    const char* shortcut; // portable text; "" = none
+    unsigned lists;
+    TForm1::Handler handler; // nullptr while the command is not built
+};
+
+constexpr MenuRow menu(const char* parent, const char* name, const char* caption,
+                       unsigned lists = NoLists)
+{
+    return {MenuRowKind::Menu, parent, name, caption, "", lists, nullptr};
+}
+
+constexpr MenuRow item(const char* parent, const char* name, const char* caption,
+                       const char* shortcut = "", unsigned lists = NoLists,
+                       TForm1::Handler handler = nullptr)
+{
+    return {MenuRowKind::Item, parent, name, caption, shortcut, lists, handler};
+}
+
+constexpr MenuRow separator(const char* parent, const char* name = "")
+{
+    return {MenuRowKind::Separator, parent, name, "", "", NoLists, nullptr};
+}
+
+// The main menu, then the editor popup menu. Parents come before their rows.
+const MenuRow MenuRows[] = {
+    menu("", "File1", "&File"),
+    item("File1", "New1", "&New", "", NoLists, &TForm1::New1Click),
+    item("File1", "Open1", "&Open..."),
+    menu("File1", "RecentDocuments1", "Documents"),
+    item("RecentDocuments1", "Nofiles1", "No files"),
+    menu("File1", "Favorites1", "Favorites"),
+    separator("Favorites1", "N15"),
+    item("Favorites1", "Modify1", "Modify..."),
+    item("File1", "Save1", "&Save", "Ctrl+S", NeedsDocument | StartsOff),
+    item("File1", "SaveAs1", "Save &As...", "", NeedsDocument | StartsOff),
+    item("File1", "SaveAll1", "Save All", "Ctrl+Alt+S", NeedsDocument | StartsOff),
+    item("File1", "Close1", "&Close", "", NeedsDocument),
+    item("File1", "CloseAll1", "C&lose All", "", NeedsDocument),
+    separator("File1"),
+    item("File1", "Properties1", "Properties", "", NeedsDocument),
+    separator("File1"),
+    item("File1", "BrowseFiles1", "&Browse Files...", "Ctrl+B"),
+    separator("File1"),
+    item("File1", "PageSetup1", "Page Setup..."),
+    item("File1", "Print1", "&Print", "", NeedsDocument | StartsOff),
+    separator("File1"),
+    item("File1", "Exit1", "E&xit"),
+
+    menu("", "Edit1", "&Edit", NeedsDocument | StartsOff),
+    item("Edit1", "Undo1", "&Undo", "Ctrl+Z"),
+    separator("Edit1"),
+    item("Edit1", "Cut1", "Cu&t", "Ctrl+X"),
+    item("Edit1", "Copy1", "&Copy", "Ctrl+C"),
+    item("Edit1", "CopySpecial1", "Copy Special...", "Ctrl+Alt+C"),
+    item("Edit1", "Paste1", "&Paste", "Ctrl+V"),
+    item("Edit1", "PasteSpecial1", "Paste Special...", "Ctrl+Alt+V"),
+    item("Edit1", "Delete1", "De&lete", "Del"),
+    item("Edit1", "Crop1", "C&rop", "Ctrl+R"),
+    item("Edit1", "AutoPaste1", "Auto Paste", "", Checkable),
+    item("Edit1", "Insertfile1", "Insert File...", "Ctrl+I"),
+    separator("Edit1"),
+    item("Edit1", "Highlight2", "&Highlight", "Ctrl+H"),
+    item("Edit1", "ClearHighlights1", "Clear Highlights", "Ctrl+Alt+H"),
+    separator("Edit1"),
+    menu("Edit1", "Bookmark1", "&Bookmark"),
+    item("Bookmark1", "Goto1", "Goto"),
+    item("Bookmark1", "Set1", "Set"),
+    separator("Edit1"),
+    item("Edit1", "SelectAll1", "Select &All", "Ctrl+A"),
+    item("Edit1", "TimeDate1", "Time/&Date", "Shift+F5"),
+    separator("Edit1"),
+    item("Edit1", "Execute1", "Execute", "Ctrl+T"),
+    separator("Edit1"),
+    item("Edit1", "WordWrap1", "&Word Wrap", "Ctrl+W", Checkable),
+    separator("Edit1"),
+    item("Edit1", "Refresh1", "Re&load", "Ctrl+L"),
+    item("Edit1", "OpenWith1", "Open With...", "F9"),
+
+    menu("", "Search1", "&Search", NeedsDocument | StartsOff),
+    item("Search1", "FindReplace1", "&Find...", "Ctrl+F"),
+    item("Search1", "Findnext1", "Find &Next", "F3"),
+    item("Search1", "FindandHighlight1", "Find and Highlight..."),
+    item("Search1", "Replace1", "&Replace...", "Ctrl+E"),
+    item("Search1", "ReplaceSpecial1", "Replace Special...", "Ctrl+Alt+E"),
+
+    menu("", "Options1", "&Options"),
+    item("Options1", "SetFilters1", "Preferences"),
+    item("Options1", "AutoComplete1", "Auto Complete..."),
+    item("Options1", "SetFont1", "Set Font..."),
+
+    menu("", "Window1", "&Window", NeedsDocument | StartsOff),
+    item("Window1", "Cascade1", "&Cascade"),
+    item("Window1", "Tile1", "&Tile"),
+    item("Window1", "MinimizeAll1", "&Minimize All"),
+    menu("Window1", "BringtoFront1", "&Bring to Front"),
+    item("Window1", "oggleWindows1", "Toggle", "Alt+Backspace"),
+    separator("Window1"),
+    item("Window1", "CloneWindow1", "Clone &Window", "Ctrl+Alt+W"),
+    separator("Window1"),
+    item("Window1", "ShowToolbar1", "Show Toolbar", "", Checkable | StartsChecked),
+    item("Window1", "ShowOpenFiles1", "Show Open Files", "F4", Checkable),
+    item("Window1", "Overview1", "Show Overview", "", Checkable),
+    item("Window1", "Calculator1", "Show Calculator", "", Checkable),
+    separator("Window1"),
+    item("Window1", "Stayontop1", "Stay on Top", "", Checkable),
+
+    menu("", "Help1", "&Help"),
+    item("Help1", "HelpTopics1", "&Help Topics", "F1"),
+    separator("Help1"),
+    item("Help1", "About1", "&About..."),
+
+    // The editor popup menu: no shortcuts; each item runs its main-menu namesake's command.
+    item("PopupMenu1", "Undo2", "&Undo"),
+    separator("PopupMenu1"),
+    item("PopupMenu1", "Cut2", "Cu&t"),
+    item("PopupMenu1", "Copy2", "&Copy"),
+    item("PopupMenu1", "Paste2", "&Paste"),
+    item("PopupMenu1", "Delete2", "De&lete"),
+    item("PopupMenu1", "Crop2", "C&rop"),
+    separator("PopupMenu1"),
+    item("PopupMenu1", "Highlight1", "&Highlight"),
+    separator("PopupMenu1"),
+    item("PopupMenu1", "SelectAll2", "Select &All"),
+    separator("PopupMenu1"),
+    item("PopupMenu1", "Execute2", "Execute"),
+    separator("PopupMenu1"),
+    menu("PopupMenu1", "Bookmark2", "Bookmark"),
+    item("Bookmark2", "Goto2", "Goto"),
+    item("Bookmark2", "Set2", "Set"),
+};
+
+const MenuRow* findMenuRow(const char* name)
+{
+    for (const MenuRow& row : MenuRows) {
+        if (qstrcmp(row.name, name) == 0)
+            return &row;
+    }
+    return nullptr;
+}
+
+// How a toolbar button reaches its command.
+enum class Forward {
+    Runs,  // calls the command's handler, whatever the menu item's state
+    Clicks // invokes the menu item: nothing while it is disabled, a check item flips first
+};
+
+enum class ButtonRowKind { Button, Separator, RowEnd };
+
+constexpr int SeparatorBit = 35; // the ToolbarBits position of all five separators
+
+struct ButtonRow {
+    ButtonRowKind kind;
+    const char* name;
+    const char* hint;
+    int bit;             // position in ToolbarBits, 1-34
+    const char* command; // object name of the menu item whose command it runs
+    Forward forward;
+    const char* themeIcon;
+    const char* glyph; // drawn when the icon theme has no such icon
+    unsigned lists;
+};
+
+constexpr ButtonRow button(const char* name, const char* hint, int bit, const char* command,
+                           Forward forward, const char* themeIcon, const char* glyph,
+                           unsigned lists = NeedsDocument)
+{
+    return {ButtonRowKind::Button, name, hint, bit, command, forward, themeIcon, glyph, lists};
+}
+
+constexpr ButtonRow toolSeparator(const char* name)
+{
+    return {ButtonRowKind::Separator, name, "", SeparatorBit, "", Forward::Runs, "", "", NoLists};
+}
+
+constexpr ButtonRow rowEnd()
+{
+    return {ButtonRowKind::RowEnd, "", "", 0, "", Forward::Runs, "", "", NoLists};
+}
+
+constexpr unsigned NeedsSelectedText = NeedsDocument | NeedsSelection;
+
+// The toolbar in its two rows, in the order shown.
+const ButtonRow ButtonRows[] = {
+    button("NewButton", "New", 1, "New1", Forward::Runs, "document-new", "N", NoLists),
+    button("OpenButton", "Open", 2, "Open1", Forward::Runs, "document-open", "O", NoLists),
+    button("SaveButton", "Save", 3, "Save1", Forward::Runs, "document-save", "S"),
+    button("SaveAllButton", "Savel All", 4, "SaveAll1", Forward::Clicks, "document-save-all", "SA"),
+    button("CloseButton", "", 5, "Close1", Forward::Runs, "document-close", "X"),
+    button("CloseAllButton", "Close All", 6, "CloseAll1", Forward::Clicks, "window-close", "XA"),
+    button("PropertiesButton", "Properties", 7, "Properties1", Forward::Clicks,
+           "document-properties", "i"),
+    button("ReloadButton", "Reload", 8, "Refresh1", Forward::Clicks, "view-refresh", "R"),
+    button("BrowseButton", "Browse Files", 9, "BrowseFiles1", Forward::Runs, "system-file-manager",
+           "B", NoLists),
+    button("OpenWithButton", "Open With", 10, "OpenWith1", Forward::Clicks, "system-run", "W"),
+    toolSeparator("separator1"),
+    button("PrintButton", "Print", 11, "Print1", Forward::Runs, "document-print", "P"),
+    button("FindButton", "Find", 12, "FindReplace1", Forward::Runs, "edit-find", "F"),
+    button("FindNextButton", "Find Next", 13, "Findnext1", Forward::Clicks, "go-down", "F>"),
+    button("ReplaceButton", "Replace", 14, "Replace1", Forward::Runs, "edit-find-replace", "Rp"),
+    button("RepadButton", "Replace Special", 31, "ReplaceSpecial1", Forward::Clicks,
+           "edit-find-replace", "RS"),
+    toolSeparator("separator2"),
+    rowEnd(),
+    button("CutButton", "Cut", 15, "Cut1", Forward::Runs, "edit-cut", "Ct", NeedsSelectedText),
+    button("CopyButton", "Copy", 16, "Copy1", Forward::Runs, "edit-copy", "C", NeedsSelectedText),
+    button("CopySButton", "Copy Special", 17, "CopySpecial1", Forward::Clicks, "edit-copy", "CS",
+           NeedsSelectedText),
+    button("PasteButton", "Paste", 18, "Paste1", Forward::Runs, "edit-paste", "V"),
+    button("PasteSButton", "Paste Special", 19, "PasteSpecial1", Forward::Clicks, "edit-paste",
+           "VS"),
+    button("DeleteButton", "Delete", 20, "Delete1", Forward::Runs, "edit-delete", "D"),
+    button("CropButton", "Crop", 21, "Crop1", Forward::Runs, "edit-cut", "Cr", NeedsSelectedText),
+    button("HighlightButton", "Highlight", 22, "Highlight1", Forward::Runs, "format-text-color",
+           "H", NeedsSelectedText),
+    button("SelectAButton", "Select All", 23, "SelectAll1", Forward::Clicks, "edit-select-all",
+           "A"),
+    button("wrapbutton", "Word Wrap", 24, "WordWrap1", Forward::Clicks, "format-justify-left",
+           "WW"),
+    button("ExecuteButton", "Execute", 32, "Execute1", Forward::Clicks, "system-run", "E",
+           NeedsSelectedText),
+    toolSeparator("separator3"),
+    button("UndoButton", "Undo", 25, "Undo1", Forward::Runs, "edit-undo", "U"),
+    toolSeparator("separator5"),
+    button("TileButton", "Tile", 27, "Tile1", Forward::Runs, "view-split-top-bottom", "T"),
+    button("CascadeButton", "Cascade", 26, "Cascade1", Forward::Runs, "window-duplicate", "Cs"),
+    button("CloneButton", "Clone Window", 28, "CloneWindow1", Forward::Runs, "window-new", "+"),
+    toolSeparator("separator4"),
+    button("PreferencesButton", "Preferences", 30, "SetFilters1", Forward::Clicks,
+           "preferences-system", "Pr"),
+    button("showbutton", "Open Files", 29, "ShowOpenFiles1", Forward::Runs, "view-list-icons",
+           "OF"),
+    button("OverviewButton", "Overview", 33, "Overview1", Forward::Runs, "zoom-fit-best", "Ov"),
+    button("calcButton", "Calculator", 34, "Calculator1", Forward::Clicks, "accessories-calculator",
+           "="),
+};
+
+constexpr int ToolbarButtonCount = 34;
+constexpr int ToolbarIconSize = 20;
+
+// A rounded tile with a short glyph, so that every button shows something without an
+// icon theme (offscreen, minimal desktops).
+QIcon paintedIcon(const QString& glyph, int hue)
+{
+    QPixmap pixmap(2 * ToolbarIconSize, 2 * ToolbarIconSize);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor::fromHsv(hue, 120, 185));
+    painter.drawRoundedRect(QRectF(pixmap.rect()).adjusted(2, 2, -2, -2), 8, 8);
+    QFont font = painter.font();
+    font.setBold(true);
+    font.setPixelSize(glyph.size() > 1 ? 17 : 24);
+    painter.setFont(font);
+    painter.setPen(Qt::white);
+    painter.drawText(pixmap.rect(), Qt::AlignCenter, glyph);
+    return QIcon(pixmap);
+}
+
+QIcon buttonIcon(const ButtonRow& row)
+{
+    const int hue = (row.bit * 47) % 360;
+    return QIcon::fromTheme(QString::fromLatin1(row.themeIcon),
+                            paintedIcon(QString::fromUtf8(row.glyph), hue));
+}
+
+QToolBar* newToolbarRow(QWidget* holder, const QString& name)
+{
+    auto* row = new QToolBar(holder);
+    row->setObjectName(name);
+    row->setMovable(false);
+    row->setFloatable(false);
+    row->setIconSize(QSize(ToolbarIconSize, ToolbarIconSize));
+    holder->layout()->addWidget(row);
+    return row;
+}
+
+QAction* newToolbarButton(QToolBar* row, const ButtonRow& spec)
+{
+    const QString name = QString::fromLatin1(spec.name);
+    auto* button = new QAction(buttonIcon(spec), QString::fromLatin1(spec.hint), row);
+    button->setObjectName(name);
+    button->setToolTip(button->text());
+    row->addAction(button);
+    row->widgetForAction(button)->setObjectName(name);
+    return button;
+}
+
+} // namespace
+
+void TForm1::connectHandler(QAction* command, Handler handler)
+{
+    connect(command, &QAction::triggered, this, [this, handler] { (this->*handler)(); });
+}
+
+QAction* TForm1::action(const char* objectName) const
+{
+    QAction* found = findChild<QAction*>(QString::fromLatin1(objectName));
+    Q_ASSERT_X(found, "TForm1::action", objectName);
+    return found;
+}
+
+void TForm1::createMenus()
+{
+    PopupMenu1 = new QMenu(this);
+    PopupMenu1->setObjectName("PopupMenu1");
+    QHash<QString, QMenu*> menus{{"PopupMenu1", PopupMenu1}};
+
+    for (const MenuRow& row : MenuRows) {
+        QMenu* parent = menus.value(QString::fromLatin1(row.parent));
+        const QString caption = QString::fromLatin1(row.caption);
+        const QString name = QString::fromLatin1(row.name);
+        QAction* created = nullptr;
+        switch (row.kind) {
+        case MenuRowKind::Menu: {
+            QMenu* menu = parent ? parent->addMenu(caption) : menuBar()->addMenu(caption);
+            menu->setObjectName(name);
+            menus.insert(name, menu);
+            created = menu->menuAction();
+            break;
+        }
+        case MenuRowKind::Separator:
+            created = parent->addSeparator();
+            break;
+        case MenuRowKind::Item:
+            created = parent->addAction(caption);
+            break;
+        }
+        created->setObjectName(name);
+        created->setEnabled(!(row.lists & StartsOff));
+        created->setCheckable(row.lists & Checkable);
+        created->setChecked(row.lists & StartsChecked);
+        if (row.lists & NeedsDocument)
+            m_documentCommands << created;
+        const QKeySequence shortcut(QString::fromLatin1(row.shortcut));
+        created->setShortcut(shortcut);
+        if (!shortcut.isEmpty())
+            m_menuKeys << shortcut;
+        if (row.handler) {
+            connectHandler(created, row.handler);
+            if (!shortcut.isEmpty())
+                m_commandKeys << shortcut;
+        }
+    }
+}
+
+void TForm1::createToolBar()
+{
+    ToolBar1 = new QWidget(this);
+    ToolBar1->setObjectName("ToolBar1");
+    auto* rows = new QVBoxLayout(ToolBar1);
+    rows->setContentsMargins(0, 0, 0, 0);
+    rows->setSpacing(0);
+
+    m_toolbarButtons.resize(ToolbarButtonCount);
+    QToolBar* row = newToolbarRow(ToolBar1, "ToolBar1Row1");
+    for (const ButtonRow& spec : ButtonRows) {
+        switch (spec.kind) {
+        case ButtonRowKind::RowEnd:
+            row = newToolbarRow(ToolBar1, "ToolBar1Row2");
+            break;
+        case ButtonRowKind::Separator:
+            m_toolbarSeparators << row->addSeparator();
+            m_toolbarSeparators.last()->setObjectName(QString::fromLatin1(spec.name));
+            break;
+        case ButtonRowKind::Button: {
+            QAction* button = newToolbarButton(row, spec);
+            m_toolbarButtons[spec.bit - 1] = button;
+            if (spec.lists & NeedsDocument)
+                m_documentCommands << button;
+            if (spec.lists & NeedsSelection)
+                m_selectionButtons << button;
+            const MenuRow* command = findMenuRow(spec.command);
+            Q_ASSERT_X(command, "TForm1::createToolBar", spec.command);
+            if (command->handler && spec.forward == Forward::Runs)
+                connectHandler(button, command->handler);
+            else if (command->handler)
+                connect(button, &QAction::triggered, action(spec.command), &QAction::trigger);
+            break;
+        }
+        }
+    }
+}
+
+void TForm1::ApplyToolbarBits()
+{
+    auto visibleAt = [this](int position) {
+        return position <= ToolbarBits.size() && ToolbarBits.at(position - 1) == u'1';
+    };
+    for (int i = 0; i < m_toolbarButtons.size(); ++i)
+        m_toolbarButtons[i]->setVisible(visibleAt(i + 1));
+    for (QAction* separator : std::as_const(m_toolbarSeparators))
+        separator->setVisible(visibleAt(SeparatorBit));
+}

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QWidget>
+
+class QIcon;
+class QListWidget;
+class QListWidgetItem;
+class QMdiSubWindow;
+
+// The Open Files window: one entry per document window, with the file-type icon and the
+// file-name part of the window's caption, in the order the windows were opened.
+class TForm7 final : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit TForm7(QWidget* parent = nullptr);
+    ~TForm7() override;
+
+    QListWidget* ListView1 = nullptr;
+
+    // Entries are added after their window is shown and removed when it closes.
+    void AddEntry(QMdiSubWindow* window, const QString& caption, const QIcon& icon);
+    void RemoveEntry(const QMdiSubWindow* window);
+    QListWidgetItem* EntryOf(const QMdiSubWindow* window) const;
+    static QMdiSubWindow* WindowOf(const QListWidgetItem* entry);
+};
+
+extern TForm7* Form7;

@@ -1,0 +1,25 @@
+#include "app/Unit1.h"
+#include "app/Unit7.h"
+#include "platform/Clock.h"
+#include "platform/Prompts.h"
+#include "platform/Shell.h"
+
+#include <QApplication>
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Tavro"));
+
+    DesktopPrompts prompts;
+    DesktopShell shell;
+    SystemClock clock;
+    Platform platform{prompts, shell, clock};
+
+    TForm1 form1(platform);
+    prompts.setParent(&form1);
+    new TForm7(&form1); // a tool window of the main window, which owns it
+
+    form1.show();
+    return QApplication::exec();
+}

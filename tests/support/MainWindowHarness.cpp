@@ -1,0 +1,20 @@
+#include "MainWindowHarness.h"
+
+#include "app/Unit1.h"
+#include "app/Unit7.h"
+
+#include <QTest>
+
+MainWindowHarness::MainWindowHarness()
+    : form1(std::make_unique<TForm1>(platform)), form7(new TForm7(form1.get()))
+{
+}
+
+MainWindowHarness::~MainWindowHarness() = default;
+
+bool MainWindowHarness::show()
+{
+    form1->show();
+    form1->activateWindow();
+    return QTest::qWaitForWindowActive(form1.get());
+}

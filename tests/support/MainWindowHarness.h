@@ -1,0 +1,34 @@
+#pragma once
+
+#include "FixedClock.h"
+#include "ScriptedPrompts.h"
+#include "ScriptedShell.h"
+#include "TestEnvironment.h"
+
+#include "platform/Platform.h"
+
+#include <memory>
+
+class TForm1;
+class TForm7;
+
+// The real main window and Open Files window on scripted prompts, shell and clock, in a
+// fresh test environment. Created hidden, as at program start.
+class MainWindowHarness
+{
+public:
+    MainWindowHarness();
+    ~MainWindowHarness();
+
+    // Shows the main window (its first showing runs New when OpenNew is on) and waits
+    // until it is the active window; false when it never became active.
+    bool show();
+
+    TestEnvironment environment;
+    ScriptedPrompts prompts;
+    ScriptedShell shell;
+    FixedClock clock;
+    Platform platform{prompts, shell, clock};
+    std::unique_ptr<TForm1> form1;
+    TForm7* form7 = nullptr; // owned by form1
+};

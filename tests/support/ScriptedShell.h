@@ -1,0 +1,43 @@
+#pragma once
+
+#include "platform/Shell.h"
+
+#include <QDir>
+
+struct StartedProgram {
+    QString program;
+    QString fileArgument;
+};
+
+// Records what the program asked of the desktop instead of doing it.
+class ScriptedShell final : public Shell
+{
+public:
+    bool openWithDefault(const QString& pathOrAddress) override
+    {
+        openedPaths << pathOrAddress;
+        return opensSucceed;
+    }
+    bool startProgram(const QString& program, const QString& fileArgument) override
+    {
+        startedPrograms << StartedProgram{program, fileArgument};
+        return startsSucceed;
+    }
+    void showProperties(const QString& path, QWidget*) override { propertiesRequests << path; }
+    void addToRecentDocuments(const QString& path) override { recentDocumentsAdded << path; }
+    // What was added, after anything the test put there first.
+    QStringList recentDocuments() override { return recentDocumentsAdded; }
+    QIcon fileTypeIcon(const QString& nameOrPattern) override
+    {
+        return iconForFileName(nameOrPattern);
+    }
+    QList<Volume> volumes() override { return volumeList; }
+
+    bool opensSucceed = true;
+    bool startsSucceed = true;
+    QStringList openedPaths;
+    QList<StartedProgram> startedPrograms;
+    QStringList propertiesRequests;
+    QStringList recentDocumentsAdded;
+    QList<Volume> volumeList{{"/", "(/)"}, {QDir::homePath(), "(" + QDir::homePath() + ")"}};
+};
