@@ -309,10 +309,10 @@ QToolBar* newToolbarRow(QWidget* holder, const QString& name)
     return row;
 }
 
-QAction* newToolbarButton(QToolBar* row, const ButtonRow& spec)
+QAction* newToolbarButton(QToolBar* row, const ButtonRow& entry)
 {
-    const QString name = QString::fromLatin1(spec.name);
-    auto* button = new QAction(buttonIcon(spec), QString::fromLatin1(spec.hint), row);
+    const QString name = QString::fromLatin1(entry.name);
+    auto* button = new QAction(buttonIcon(entry), QString::fromLatin1(entry.hint), row);
     button->setObjectName(name);
     button->setToolTip(button->text());
     row->addAction(button);
@@ -388,28 +388,28 @@ void TForm1::createToolBar()
 
     m_toolbarButtons.resize(ToolbarButtonCount);
     QToolBar* row = newToolbarRow(ToolBar1, "ToolBar1Row1");
-    for (const ButtonRow& spec : ButtonRows) {
-        switch (spec.kind) {
+    for (const ButtonRow& entry : ButtonRows) {
+        switch (entry.kind) {
         case ButtonRowKind::RowEnd:
             row = newToolbarRow(ToolBar1, "ToolBar1Row2");
             break;
         case ButtonRowKind::Separator:
             m_toolbarSeparators << row->addSeparator();
-            m_toolbarSeparators.last()->setObjectName(QString::fromLatin1(spec.name));
+            m_toolbarSeparators.last()->setObjectName(QString::fromLatin1(entry.name));
             break;
         case ButtonRowKind::Button: {
-            QAction* button = newToolbarButton(row, spec);
-            m_toolbarButtons[spec.bit - 1] = button;
-            if (spec.lists & NeedsDocument)
+            QAction* button = newToolbarButton(row, entry);
+            m_toolbarButtons[entry.bit - 1] = button;
+            if (entry.lists & NeedsDocument)
                 m_documentCommands << button;
-            if (spec.lists & NeedsSelection)
+            if (entry.lists & NeedsSelection)
                 m_selectionButtons << button;
-            const MenuRow* command = findMenuRow(spec.command);
-            Q_ASSERT_X(command, "TForm1::createToolBar", spec.command);
-            if (command->handler && spec.forward == Forward::Runs)
+            const MenuRow* command = findMenuRow(entry.command);
+            Q_ASSERT_X(command, "TForm1::createToolBar", entry.command);
+            if (command->handler && entry.forward == Forward::Runs)
                 connectHandler(button, command->handler);
             else if (command->handler)
-                connect(button, &QAction::triggered, action(spec.command), &QAction::trigger);
+                connect(button, &QAction::triggered, action(entry.command), &QAction::trigger);
             break;
         }
         }

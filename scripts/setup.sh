@@ -10,6 +10,7 @@ declare -A WHY=(
   [qt6-base-dev]="Qt 6 Widgets, PrintSupport, DBus and Test"
   [libglib2.0-dev]="the desktop's recent-documents list (GBookmarkFile)"
   [libjpeg-dev]="decoding the About window's picture"
+  [fonts-dejavu-core]="a font to draw and measure text with, also in the offscreen tests"
 )
 
 missing=()
