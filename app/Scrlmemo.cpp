@@ -90,34 +90,36 @@ int TScrollMemo::fromDocPos(int docPos) const
     return docPos + number;
 }
 
-QTextBlock TScrollMemo::blockAtSpecPos(int pos) const
+TScrollMemo::BlockAt TScrollMemo::blockAtSpecPos(int pos) const
 {
-    // The block n holding pos is the last one whose start, position(n) + n, is <= pos.
-    // Since the document position is pos - n, n lies between the block numbers at
-    // pos - hi and pos - lo; a few rounds narrow that before the binary search.
-    if (m_lastBlock.isValid()) {
-        const int start = m_lastBlock.position() + m_lastBlock.blockNumber();
-        if (pos >= start && pos < start + m_lastBlock.length() + 1)
-            return m_lastBlock;
-    }
+    if (m_lastBlock.block.isValid() && pos >= m_lastBlock.specStart() &&
+        pos < m_lastBlock.specStart() + m_lastBlock.block.length() + 1)
+        return m_lastBlock;
     m_lastBlock = findBlockAtSpecPos(pos);
     return m_lastBlock;
 }
 
-QTextBlock TScrollMemo::findBlockAtSpecPos(int pos) const
+// The block n holding pos is the last one whose start, position(n) + n, is <= pos. With
+// n known, the document position is pos - n, so n is a fixed point of
+// n -> number of the block at pos - n. From a guess by the average line length that
+// iteration settles in a step or two; a text of very uneven lines falls back to a search.
+TScrollMemo::BlockAt TScrollMemo::findBlockAtSpecPos(int pos) const
 {
     const QTextDocument* doc = document();
     const int lastChar = doc->characterCount() - 1;
+    const int blocks = doc->blockCount();
     auto numberAt = [doc, lastChar](int docPos) {
         return doc->findBlock(qBound(0, docPos, lastChar)).blockNumber();
     };
+    int n = int(qint64(pos) * (blocks - 1) / qMax(1, lastChar + blocks - 1));
+    for (int round = 0; round < 4; ++round) {
+        const int m = numberAt(pos - n);
+        if (qAbs(m - n) <= 1)
+            return stepToBlockAt(pos, doc->findBlockByNumber(qMin(m, n)));
+        n = m;
+    }
     int hi = numberAt(pos);
     int lo = numberAt(pos - hi);
-    for (int round = 0; round < 3 && hi - lo > 16; ++round) {
-        const int newHi = numberAt(pos - lo);
-        lo = numberAt(pos - newHi);
-        hi = newHi;
-    }
     while (lo < hi) {
         const int mid = lo + (hi - lo + 1) / 2;
         if (doc->findBlockByNumber(mid).position() + mid <= pos)
@@ -125,16 +127,32 @@ QTextBlock TScrollMemo::findBlockAtSpecPos(int pos) const
         else
             hi = mid - 1;
     }
-    return doc->findBlockByNumber(lo);
+    return stepToBlockAt(pos, doc->findBlockByNumber(lo));
+}
+
+// Walks from a block next to the answer to the block that holds pos.
+TScrollMemo::BlockAt TScrollMemo::stepToBlockAt(int pos, QTextBlock block) const
+{
+    BlockAt at{block, block.blockNumber(), block.position()};
+    while (at.number > 0 && at.specStart() > pos) {
+        at.block = at.block.previous();
+        --at.number;
+        at.docStart = at.block.position();
+    }
+    for (QTextBlock next = at.block.next(); next.isValid(); next = next.next()) {
+        if (next.position() + at.number + 1 > pos)
+            break;
+        at = {next, at.number + 1, next.position()};
+    }
+    return at;
 }
 
 int TScrollMemo::toDocPos(int pos) const
 {
     pos = qBound(0, pos, TextLength());
-    const QTextBlock block = blockAtSpecPos(pos);
-    const int offset = pos - (block.position() + block.blockNumber());
+    const BlockAt at = blockAtSpecPos(pos);
     // A position between the CR and the LF of a break means the end of the line.
-    return block.position() + qMin(offset, block.length() - 1);
+    return at.docStart + qMin(pos - at.specStart(), at.block.length() - 1);
 }
 
 QString TScrollMemo::rawText(int docFrom, int docTo) const
@@ -855,7 +873,7 @@ void TScrollMemo::connectScrollBar(QScrollBar* bar, bool vertical)
 
 void TScrollMemo::onContentsChange(int from, int removed, int added)
 {
-    m_lastBlock = QTextBlock(); // it may be gone
+    m_lastBlock = BlockAt(); // it may be gone
     const int docEnd = document()->characterCount() - 1;
     added = qBound(0, added, docEnd - from);
     if (m_undoing) {

@@ -157,11 +157,18 @@ private:
     bool isCommandKey(const QKeyEvent* event) const;
     void updateScrollBarPolicies();
     void connectScrollBar(QScrollBar* bar, bool vertical);
-    QTextBlock blockAtSpecPos(int pos) const;
-    QTextBlock findBlockAtSpecPos(int pos) const;
+    struct BlockAt {
+        QTextBlock block;
+        int number = -1;
+        int docStart = 0; // document position of the block's first character
+        int specStart() const { return docStart + number; }
+    };
+    BlockAt blockAtSpecPos(int pos) const;
+    BlockAt findBlockAtSpecPos(int pos) const;
+    BlockAt stepToBlockAt(int pos, QTextBlock block) const;
 
     ColorRanges m_colors;
-    mutable QTextBlock m_lastBlock; // the block of the last position converted
+    mutable BlockAt m_lastBlock; // the block of the last position converted
     FileFormat m_format;
     QFont m_editorFont; // as given, also when drawn with another family
     QColor m_textColor;

@@ -46,6 +46,8 @@ class TestScrollMemo : public QObject
 private Q_SLOTS:
     void positionsCountBreaksAsTwo();
     void positionBetweenCrAndLfIsLineEnd();
+    void conversionsAgreeWithTheText_data();
+    void conversionsAgreeWithTheText();
     void negativeSelLengthSelectsBackwards();
     void rawTextKeepsSpecialCharacters();
     void roundTripsFilesByteForByte_data();
@@ -107,6 +109,39 @@ void TestScrollMemo::positionBetweenCrAndLfIsLineEnd()
     QCOMPARE(memo.SelectedText(), QString("ab"));
     memo.SetSelStart(100);
     QCOMPARE(memo.SelStart(), 6);
+}
+
+void TestScrollMemo::conversionsAgreeWithTheText_data()
+{
+    QTest::addColumn<QStringList>("lines");
+    QStringList uneven;
+    for (int i = 0; i < 300; ++i)
+        uneven << QString(i % 7 == 0 ? 200 : i % 3, 'x');
+    QTest::newRow("uneven lines") << uneven;
+    QTest::newRow("empty lines only") << QStringList(500, QString());
+    QTest::newRow("one long line, then empty ones")
+        << (QStringList{QString(3000, 'y')} + QStringList(400, QString()));
+    QTest::newRow("empty lines, then one long line")
+        << (QStringList(400, QString()) + QStringList{QString(3000, 'z')});
+}
+
+void TestScrollMemo::conversionsAgreeWithTheText()
+{
+    QFETCH(QStringList, lines);
+    TScrollMemo memo;
+    memo.SetFullText(lines.join("\r\n"));
+    const QString text = memo.FullText();
+    // Walk the text once: every CR LF position maps to a document position that counts
+    // each break as one character; the LF of a break maps to the end of its line.
+    int docPos = 0;
+    for (int pos = 0; pos <= text.size(); ++pos) {
+        const bool atLf = pos > 0 && text[pos - 1] == u'\r';
+        QCOMPARE(memo.toDocPos(pos), atLf ? docPos - 1 : docPos);
+        if (!atLf)
+            QCOMPARE(memo.fromDocPos(docPos), pos);
+        if (!atLf)
+            ++docPos;
+    }
 }
 
 void TestScrollMemo::negativeSelLengthSelectsBackwards()
