@@ -6,6 +6,7 @@
 #include <QFontDatabase>
 #include <QFontMetricsF>
 #include <QKeyEvent>
+#include <QMimeData>
 #include <QPrinter>
 #include <QSaveFile>
 #include <QScrollBar>
@@ -303,8 +304,15 @@ QString TScrollMemo::FullText() const
 
 void TScrollMemo::SetFullText(const QString& text)
 {
-    SelectAllText();
-    ReplaceSelection(text);
+    // A new text, not an edit of the old one: no way back to it by undo.
+    QString normalized = text;
+    normalizeLineBreaks(normalized);
+    document()->setUndoRedoEnabled(false);
+    clearAllText();
+    QTextCursor(document()).insertText(normalized);
+    document()->setUndoRedoEnabled(true);
+    document()->setModified(true);
+    select(0, 0, true);
 }
 
 int TScrollMemo::TextLength() const
@@ -843,6 +851,12 @@ void TScrollMemo::keyPressEvent(QKeyEvent* event)
         return;
     }
     QPlainTextEdit::keyPressEvent(event);
+}
+
+bool TScrollMemo::canInsertFromMimeData(const QMimeData* source) const
+{
+    // Dropped files are for the main window to open, not text to insert.
+    return !source->hasUrls() && QPlainTextEdit::canInsertFromMimeData(source);
 }
 
 void TScrollMemo::RaiseVScroll(short code)

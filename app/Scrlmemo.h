@@ -48,7 +48,7 @@ public:
 
     // Whole text
     QString FullText() const;
-    void SetFullText(const QString& text);
+    void SetFullText(const QString& text); // clears the undo history
     int TextLength() const;
 
     // Lines
@@ -131,6 +131,7 @@ Q_SIGNALS:
 protected:
     bool event(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    bool canInsertFromMimeData(const QMimeData* source) const override;
     virtual void RaiseVScroll(short code);
     virtual void RaiseHScroll(short code);
 

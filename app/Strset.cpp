@@ -10,7 +10,7 @@ bool TStrSet::LoadFromFile(const QString& path)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return false;
-    QString text = latin1ToDocumentText(file.readAll());
+    QString text = decodeEightBitText(file.readAll());
     if (text.endsWith('\n'))
         text.chop(1);
     m_strings = text.isEmpty() ? QStringList() : text.split('\n');
@@ -19,9 +19,10 @@ bool TStrSet::LoadFromFile(const QString& path)
 
 bool TStrSet::SaveToFile(const QString& path) const
 {
-    QByteArray bytes;
+    QString text;
     for (const QString& line : m_strings)
-        bytes += line.toLatin1() + "\r\n";
+        text += line + QStringLiteral("\r\n");
+    const QByteArray bytes = encodeEightBitText(text);
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return false;

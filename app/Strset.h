@@ -3,7 +3,8 @@
 #include <QObject>
 #include <QStringList>
 
-// Owns one string list; lines end with CR LF when loaded or saved.
+// Owns one string list; lines end with CR LF when loaded or saved. The files are one byte
+// a character, or UTF-8 when a line needs characters beyond that.
 class TStrSet : public QObject
 {
     Q_OBJECT
@@ -16,7 +17,7 @@ public:
     // Copies the assigned list's contents into the owned one.
     void SetStrings(const QStringList& strings) { m_strings = strings; }
 
-    // Reads the file's lines (8-bit text; CR LF, LF or CR breaks); false when unreadable.
+    // Reads the file's lines (CR LF, LF or CR breaks); false when unreadable.
     bool LoadFromFile(const QString& path);
     // Writes every line followed by CR LF, atomically; false when the file cannot be written.
     bool SaveToFile(const QString& path) const;

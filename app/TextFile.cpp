@@ -1,5 +1,7 @@
 #include "app/TextFile.h"
 
+#include <QStringDecoder>
+
 LineBreak detectLineBreak(QByteArrayView bytes)
 {
     for (qsizetype i = 0; i < bytes.size(); ++i) {
@@ -110,4 +112,19 @@ bool fitsLatin1(QStringView text)
 QByteArray encodeText(QStringView text, TextEncoding encoding)
 {
     return encoding == TextEncoding::Latin1 ? text.toLatin1() : text.toUtf8();
+}
+
+QString decodeEightBitText(QByteArrayView bytes)
+{
+    QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::ConvertInitialBom);
+    QString text = utf8.decode(bytes);
+    if (utf8.hasError())
+        return latin1ToDocumentText(bytes);
+    normalizeLineBreaks(text);
+    return text;
+}
+
+QByteArray encodeEightBitText(QStringView text)
+{
+    return encodeText(text, fitsLatin1(text) ? TextEncoding::Latin1 : TextEncoding::Utf8);
 }

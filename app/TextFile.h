@@ -45,3 +45,9 @@ bool fitsLatin1(QStringView text);
 
 // Encodes one line for writing.
 QByteArray encodeText(QStringView text, TextEncoding encoding);
+
+// Settings and list files: UTF-8 when the bytes are valid UTF-8, else one byte = one
+// character; line breaks become '\n'.
+QString decodeEightBitText(QByteArrayView bytes);
+// One byte a character when every character fits, else UTF-8.
+QByteArray encodeEightBitText(QStringView text);

@@ -3,6 +3,9 @@
 #include "app/Unit1.h"
 
 #include "app/Scrlmemo.h"
+#include "app/Strset.h"
+
+#include <QPrinter>
 
 #include <QCloseEvent>
 #include <QFileInfo>
@@ -111,6 +114,10 @@ void TForm1::FormCreate()
     DocumentFont =
         FontChoice{QFont(QStringLiteral("Fixedsys"), 8), palette().color(QPalette::Text)};
     setAcceptDrops(true);
+    autocomp = new TStrSet(this);
+    funcdata = new TStrSet(this);
+    tmpset = new TStrSet(this);
+    readSettingsFile();
 }
 
 void TForm1::showEvent(QShowEvent* event)
@@ -131,6 +138,7 @@ void TForm1::FormShow()
         EnableDocumentCommands(false);
         setFocus();
     }
+    openCommandLineFile();
     ApplyToolbarBits();
 }
 
@@ -140,6 +148,7 @@ void TForm1::closeEvent(QCloseEvent* event)
         event->ignore();
         return;
     }
+    FormClose();
     QMainWindow::closeEvent(event);
 }
 

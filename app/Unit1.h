@@ -8,8 +8,12 @@
 #include <QList>
 #include <QMainWindow>
 #include <QString>
+#include <QStringList>
+
+#include <memory>
 
 class QAction;
+class QPrinter;
 class QLabel;
 class QMdiArea;
 class QMdiSubWindow;
@@ -17,6 +21,8 @@ class QMenu;
 class QStatusBar;
 class QToolBar;
 class TScrollMemo;
+class TStrSet;
+struct Settings;
 
 // A caption counts as "Untitled" when its first eight characters are "Untitled".
 bool IsUntitledCaption(const QString& caption);
@@ -58,6 +64,14 @@ public:
     bool StayOnTop = false;
     bool StayOnTopSuspended = false;
 
+    // The program's arguments; joined by blanks they name one file, opened at the first
+    // showing.
+    QStringList CommandLineParameters;
+
+    TStrSet* autocomp = nullptr; // auto-complete entries, kept in autocomp.ini
+    TStrSet* funcdata = nullptr; // lines of the macro being run
+    TStrSet* tmpset = nullptr;   // lines of favorites.ini as last read
+
     // ---- Components ---------------------------------------------------------------------
     QMdiArea* MdiArea = nullptr;
     QWidget* ToolBar1 = nullptr; // two rows of buttons above the document area
@@ -77,6 +91,32 @@ public:
     // ---- Commands and handlers ----------------------------------------------------------
     void New1Click();
 
+    // Files (Unit1Files.cpp)
+    void Open1Click();
+    QMdiSubWindow* OpenFileInNewWindow(const QString& path);
+    void AddToRecentDocuments(const QString& path);
+    void FilesDropped(const QStringList& paths);
+    void Save1Click();
+    void SaveAs1Click();
+    void SaveAll1Click();
+    void Close1Click();
+    void CloseAll1Click();
+    void Refresh1Click();
+    void ReloadButtonClick();
+    void CloneWindow1Click();
+    void Properties1Click();
+    void Print1Click();
+    void PageSetup1Click();
+    void Exit1Click();
+    // Save and Save As of the active document; true when the text was written.
+    bool SaveDocument();
+    bool SaveDocumentAs();
+    QPrinter& Printer();
+
+    // Settings, fonts and help (Unit1Settings.cpp)
+    void SetFont1Click();
+    void HelpTopics1Click();
+
     void EnableDocumentCommands(bool on);
     void ShowCaretPosition();
     void SelectionChanged();
@@ -89,6 +129,8 @@ protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     // Layout, built from the command tables (Unit1Menus.cpp)
@@ -102,6 +144,11 @@ private:
     void FormCreate();
     void FormShow();
     bool FormCloseQuery();
+    void FormClose();
+    void readSettingsFile();
+    void applySettings(const Settings& settings);
+    Settings currentSettings() const;
+    void openCommandLineFile();
     void SetApplicationTitle(const QString& title);
     void SetStatusText(const QString& text);
 
@@ -115,11 +162,17 @@ private:
     void DocumentClosed(QMdiSubWindow* window);
     void DocumentDestroyed();
     void enableSelectionButtons(bool on);
+    void updateOpenFilesEntry(QMdiSubWindow* window);
+    void ApplyLogRule(TScrollMemo* memo);
+    void newDocumentButtons();
+    bool writeDocument(QMdiSubWindow* window, const QString& path);
 
     Platform& m_platform;
     QString m_applicationTitle;
     QLabel* m_statusPanel = nullptr;
     bool m_firstShowDone = false;
+    std::unique_ptr<QPrinter> m_printer; // created when first needed; Page Setup sets it up
+    FileDialogRequest m_openRequest;     // the Open dialog keeps its last values
 
     // Built once from the command tables.
     QList<QAction*> m_documentCommands; // switched by EnableDocumentCommands

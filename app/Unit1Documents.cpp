@@ -48,10 +48,16 @@ void TForm1::New1Click()
     showDocumentWindow(window);
     TScrollMemo* memo = MemoOf(window);
     memo->FocusEditor();
-    EnableDocumentCommands(true);
-    enableSelectionButtons(false); // nothing is selected yet
+    newDocumentButtons();
     SetStatusText(QStringLiteral("  1:1"));
     memo->SetModifiedFlag(false);
+}
+
+// A new document has nothing selected yet.
+void TForm1::newDocumentButtons()
+{
+    EnableDocumentCommands(true);
+    enableSelectionButtons(false);
 }
 
 void TForm1::restoreMaximizedActiveWindow()
@@ -179,9 +185,8 @@ bool TForm1::DocumentCloseQuery(QMdiSubWindow* window)
     switch (
         m_platform.prompts.message(MessageKind::Confirmation, text, MessageButtons::YesNoCancel)) {
     case Answer::Yes:
-        action("Save1")->trigger();
         // Text that was not saved (the write failed, Save As was cancelled) is not lost.
-        return !memo->ModifiedFlag();
+        return SaveDocument();
     case Answer::No:
         return true;
     default:

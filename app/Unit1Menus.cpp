@@ -58,26 +58,26 @@ constexpr MenuRow separator(const char* parent, const char* name = "")
 const MenuRow MenuRows[] = {
     menu("", "File1", "&File"),
     item("File1", "New1", "&New", "", NoLists, &TForm1::New1Click),
-    item("File1", "Open1", "&Open..."),
+    item("File1", "Open1", "&Open...", "", NoLists, &TForm1::Open1Click),
     menu("File1", "RecentDocuments1", "Documents"),
     item("RecentDocuments1", "Nofiles1", "No files"),
     menu("File1", "Favorites1", "Favorites"),
     separator("Favorites1", "N15"),
     item("Favorites1", "Modify1", "Modify..."),
-    item("File1", "Save1", "&Save", "Ctrl+S", NeedsDocument | StartsOff),
-    item("File1", "SaveAs1", "Save &As...", "", NeedsDocument | StartsOff),
-    item("File1", "SaveAll1", "Save All", "Ctrl+Alt+S", NeedsDocument | StartsOff),
-    item("File1", "Close1", "&Close", "", NeedsDocument),
-    item("File1", "CloseAll1", "C&lose All", "", NeedsDocument),
+    item("File1", "Save1", "&Save", "Ctrl+S", NeedsDocument | StartsOff, &TForm1::Save1Click),
+    item("File1", "SaveAs1", "Save &As...", "", NeedsDocument | StartsOff, &TForm1::SaveAs1Click),
+    item("File1", "SaveAll1", "Save All", "Ctrl+Alt+S", NeedsDocument | StartsOff, &TForm1::SaveAll1Click),
+    item("File1", "Close1", "&Close", "", NeedsDocument, &TForm1::Close1Click),
+    item("File1", "CloseAll1", "C&lose All", "", NeedsDocument, &TForm1::CloseAll1Click),
     separator("File1"),
-    item("File1", "Properties1", "Properties", "", NeedsDocument),
+    item("File1", "Properties1", "Properties", "", NeedsDocument, &TForm1::Properties1Click),
     separator("File1"),
     item("File1", "BrowseFiles1", "&Browse Files...", "Ctrl+B"),
     separator("File1"),
-    item("File1", "PageSetup1", "Page Setup..."),
-    item("File1", "Print1", "&Print", "", NeedsDocument | StartsOff),
+    item("File1", "PageSetup1", "Page Setup...", "", NoLists, &TForm1::PageSetup1Click),
+    item("File1", "Print1", "&Print", "", NeedsDocument | StartsOff, &TForm1::Print1Click),
     separator("File1"),
-    item("File1", "Exit1", "E&xit"),
+    item("File1", "Exit1", "E&xit", "", NoLists, &TForm1::Exit1Click),
 
     menu("", "Edit1", "&Edit", NeedsDocument | StartsOff),
     item("Edit1", "Undo1", "&Undo", "Ctrl+Z"),
@@ -106,7 +106,7 @@ const MenuRow MenuRows[] = {
     separator("Edit1"),
     item("Edit1", "WordWrap1", "&Word Wrap", "Ctrl+W", Checkable),
     separator("Edit1"),
-    item("Edit1", "Refresh1", "Re&load", "Ctrl+L"),
+    item("Edit1", "Refresh1", "Re&load", "Ctrl+L", NoLists, &TForm1::Refresh1Click),
     item("Edit1", "OpenWith1", "Open With...", "F9"),
 
     menu("", "Search1", "&Search", NeedsDocument | StartsOff),
@@ -119,7 +119,7 @@ const MenuRow MenuRows[] = {
     menu("", "Options1", "&Options"),
     item("Options1", "SetFilters1", "Preferences"),
     item("Options1", "AutoComplete1", "Auto Complete..."),
-    item("Options1", "SetFont1", "Set Font..."),
+    item("Options1", "SetFont1", "Set Font...", "", NoLists, &TForm1::SetFont1Click),
 
     menu("", "Window1", "&Window", NeedsDocument | StartsOff),
     item("Window1", "Cascade1", "&Cascade"),
@@ -128,7 +128,7 @@ const MenuRow MenuRows[] = {
     menu("Window1", "BringtoFront1", "&Bring to Front"),
     item("Window1", "oggleWindows1", "Toggle", "Alt+Backspace"),
     separator("Window1"),
-    item("Window1", "CloneWindow1", "Clone &Window", "Ctrl+Alt+W"),
+    item("Window1", "CloneWindow1", "Clone &Window", "Ctrl+Alt+W", NoLists, &TForm1::CloneWindow1Click),
     separator("Window1"),
     item("Window1", "ShowToolbar1", "Show Toolbar", "", Checkable | StartsChecked),
     item("Window1", "ShowOpenFiles1", "Show Open Files", "F4", Checkable),
@@ -138,7 +138,7 @@ const MenuRow MenuRows[] = {
     item("Window1", "Stayontop1", "Stay on Top", "", Checkable),
 
     menu("", "Help1", "&Help"),
-    item("Help1", "HelpTopics1", "&Help Topics", "F1"),
+    item("Help1", "HelpTopics1", "&Help Topics", "F1", NoLists, &TForm1::HelpTopics1Click),
     separator("Help1"),
     item("Help1", "About1", "&About..."),
 
@@ -173,8 +173,9 @@ const MenuRow* findMenuRow(const char* name)
 
 // How a toolbar button reaches its command.
 enum class Forward {
-    Runs,  // calls the command's handler, whatever the menu item's state
-    Clicks // invokes the menu item: nothing while it is disabled, a check item flips first
+    Runs,   // calls the command's handler, whatever the menu item's state
+    Clicks, // invokes the menu item: nothing while it is disabled, a check item flips first
+    Own     // has a handler of its own, which decides whether to invoke the menu item
 };
 
 enum class ButtonRowKind { Button, Separator, RowEnd };
@@ -191,23 +192,33 @@ struct ButtonRow {
     const char* themeIcon;
     const char* glyph; // drawn when the icon theme has no such icon
     unsigned lists;
+    TForm1::Handler own; // with Forward::Own
 };
 
 constexpr ButtonRow button(const char* name, const char* hint, int bit, const char* command,
                            Forward forward, const char* themeIcon, const char* glyph,
                            unsigned lists = NeedsDocument)
 {
-    return {ButtonRowKind::Button, name, hint, bit, command, forward, themeIcon, glyph, lists};
+    return {ButtonRowKind::Button, name, hint, bit, command, forward, themeIcon, glyph, lists,
+            nullptr};
+}
+
+constexpr ButtonRow ownButton(const char* name, const char* hint, int bit, const char* command,
+                              const char* themeIcon, const char* glyph, TForm1::Handler own)
+{
+    return {ButtonRowKind::Button, name,  hint,          bit, command,
+            Forward::Own,          themeIcon, glyph, NeedsDocument, own};
 }
 
 constexpr ButtonRow toolSeparator(const char* name)
 {
-    return {ButtonRowKind::Separator, name, "", SeparatorBit, "", Forward::Runs, "", "", NoLists};
+    return {ButtonRowKind::Separator, name, "", SeparatorBit, "", Forward::Runs, "", "", NoLists,
+            nullptr};
 }
 
 constexpr ButtonRow rowEnd()
 {
-    return {ButtonRowKind::RowEnd, "", "", 0, "", Forward::Runs, "", "", NoLists};
+    return {ButtonRowKind::RowEnd, "", "", 0, "", Forward::Runs, "", "", NoLists, nullptr};
 }
 
 constexpr unsigned NeedsSelectedText = NeedsDocument | NeedsSelection;
@@ -222,7 +233,8 @@ const ButtonRow ButtonRows[] = {
     button("CloseAllButton", "Close All", 6, "CloseAll1", Forward::Clicks, "window-close", "XA"),
     button("PropertiesButton", "Properties", 7, "Properties1", Forward::Clicks,
            "document-properties", "i"),
-    button("ReloadButton", "Reload", 8, "Refresh1", Forward::Clicks, "view-refresh", "R"),
+    ownButton("ReloadButton", "Reload", 8, "Refresh1", "view-refresh", "R",
+              &TForm1::ReloadButtonClick),
     button("BrowseButton", "Browse Files", 9, "BrowseFiles1", Forward::Runs, "system-file-manager",
            "B", NoLists),
     button("OpenWithButton", "Open With", 10, "OpenWith1", Forward::Clicks, "system-run", "W"),
@@ -406,7 +418,9 @@ void TForm1::createToolBar()
                 m_selectionButtons << button;
             const MenuRow* command = findMenuRow(entry.command);
             Q_ASSERT_X(command, "TForm1::createToolBar", entry.command);
-            if (command->handler && entry.forward == Forward::Runs)
+            if (entry.forward == Forward::Own)
+                connectHandler(button, entry.own);
+            else if (command->handler && entry.forward == Forward::Runs)
                 connectHandler(button, command->handler);
             else if (command->handler)
                 connect(button, &QAction::triggered, action(entry.command), &QAction::trigger);

@@ -17,6 +17,7 @@ int main(int argc, char** argv)
     Platform platform{prompts, shell, clock};
 
     TForm1 form1(platform);
+    form1.CommandLineParameters = QApplication::arguments().mid(1);
     prompts.setParent(&form1);
     new TForm7(&form1); // a tool window of the main window, which owns it
 

@@ -15,3 +15,7 @@ class SystemClock final : public Clock
 public:
     QDateTime now() const override { return QDateTime::currentDateTime(); }
 };
+
+// The locale's short date and long time (with seconds, without the time zone), separated
+// by a blank: the time stamp of .LOG files and of Time/Date.
+QString ShortDateLongTime(const QDateTime& when);

@@ -56,6 +56,7 @@ FileDialogResult runFileDialog(QWidget* parent, const FileDialogRequest& request
         dialog.selectNameFilter(filters[request.filterIndex - 1]);
     if (!request.fileName.isEmpty())
         dialog.selectFile(request.fileName);
+    dialog.setDefaultSuffix(request.defaultSuffix);
     FileDialogResult result;
     if (dialog.exec() == QDialog::Accepted) {
         result.files = dialog.selectedFiles();

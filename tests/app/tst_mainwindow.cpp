@@ -10,6 +10,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QHash>
 #include <QListWidget>
@@ -294,15 +295,11 @@ void TestMainWindow::closingModifiedDocument()
     QTest::keyClicks(memo, "text");
     QVERIFY(memo->ModifiedFlag());
 
-    // Stands in for the Save command: a successful save clears the modified flag.
-    int saves = 0;
-    QAction* save = actionNamed(h.form1.get(), "Save1");
-    connect(save, &QAction::triggered, save, [&] {
-        ++saves;
-        if (saveSucceeds)
-            h.form1->ActiveMemo()->SetModifiedFlag(false);
-    });
+    // Yes saves the untitled text through Save As: a name given, or the dialog cancelled.
+    const QString path = h.environment.rootPath() + "/saved.txt";
     h.prompts.answerMessage(answer);
+    if (answer == Answer::Yes)
+        h.prompts.answerSaveFile(saveSucceeds ? path : QString());
     QCOMPARE(window->close(), closes);
     freeClosedWindows();
 
@@ -310,7 +307,8 @@ void TestMainWindow::closingModifiedDocument()
     QCOMPARE(h.prompts.messages[0].text, QString(UnsavedPrompt).arg("Untitled2"));
     QCOMPARE(h.prompts.messages[0].kind, MessageKind::Confirmation);
     QCOMPARE(h.prompts.messages[0].buttons, MessageButtons::YesNoCancel);
-    QCOMPARE(saves, answer == Answer::Yes ? 1 : 0);
+    QCOMPARE(h.prompts.saveRequests.size(), answer == Answer::Yes ? 1 : 0);
+    QCOMPARE(QFileInfo::exists(path), saveSucceeds);
     QCOMPARE(window.isNull(), closes);
     if (!closes) {
         QVERIFY(memo->ModifiedFlag());

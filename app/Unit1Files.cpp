@@ -1,0 +1,373 @@
+// Files of the document windows: open, save, close, reload, clone, properties and print.
+
+#include "app/Unit1.h"
+
+#include "app/BusyCursor.h"
+#include "app/Scrlmemo.h"
+#include "app/Unit7.h"
+#include "platform/Clock.h"
+#include "platform/Shell.h"
+
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QLayout>
+#include <QListWidgetItem>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMimeData>
+#include <QPointer>
+#include <QPrinter>
+
+namespace {
+
+// A name without a dot in its file-name part has no extension.
+bool hasExtension(const QString& path)
+{
+    return QFileInfo(path).fileName().contains(u'.');
+}
+
+bool namesExistingFile(const QString& caption)
+{
+    return !IsUntitledCaption(caption) && QFileInfo(caption).isFile();
+}
+
+QString folderPart(const QString& caption)
+{
+    return IsUntitledCaption(caption) ? QString() : QFileInfo(caption).absolutePath();
+}
+
+} // namespace
+
+// ---- Open ------------------------------------------------------------------------------
+
+void TForm1::Open1Click()
+{
+    // Without a document the dialog keeps its last values.
+    if (const QMdiSubWindow* window = ActiveDocumentWindow()) {
+        const QString caption = window->windowTitle();
+        m_openRequest.fileName = caption.contains(QLatin1String("Untitled"))
+                                     ? QString()
+                                     : FileNamePart(caption);
+        m_openRequest.folder = folderPart(caption);
+    }
+    m_openRequest.filter = OpenFilter;
+    m_openRequest.defaultSuffix = QStringLiteral("txt");
+    const FileDialogResult chosen = m_platform.prompts.openFiles(m_openRequest, true);
+    m_openRequest.filterIndex = chosen.filterIndex;
+    for (const QString& file : chosen.files) {
+        OpenFileInNewWindow(file);
+        AddToRecentDocuments(file);
+    }
+}
+
+QMdiSubWindow* TForm1::OpenFileInNewWindow(const QString& path)
+{
+    restoreMaximizedActiveWindow();
+    QMdiSubWindow* window = createDocumentWindow();
+    window->setWindowTitle(path);
+    // Shown before it is filled: a width change of a filled editor lays out all the text
+    // again.
+    showDocumentWindow(window);
+    if (window->layout())
+        window->layout()->activate();
+    TScrollMemo* memo = MemoOf(window);
+    {
+        BusyCursor busy;
+        if (!memo->LoadLinesFromFile(path).ok) {
+            m_platform.prompts.message(MessageKind::Error,
+                                       QStringLiteral("Could not open file ") + path + u'.',
+                                       MessageButtons::Ok);
+            ++UntitledCounter;
+            window->setWindowTitle(QStringLiteral("Untitled%1").arg(UntitledCounter));
+            updateOpenFilesEntry(window);
+        }
+    }
+    memo->SetModifiedFlag(false);
+    SetStatusText(QStringLiteral("  1:1"));
+    ApplyLogRule(memo);
+    memo->FocusEditor();
+    newDocumentButtons();
+    action("DeleteButton")->setEnabled(false);
+    return window;
+}
+
+// A text whose first line is exactly ".LOG" gets the date and time on a line of its own at
+// the end, with the caret on a new line below it.
+void TForm1::ApplyLogRule(TScrollMemo* memo)
+{
+    if (memo->LineText(0) != QLatin1String(".LOG"))
+        return;
+    memo->AppendLine(ShortDateLongTime(m_platform.clock.now()) + QStringLiteral("\r\n"));
+}
+
+void TForm1::AddToRecentDocuments(const QString& path)
+{
+    m_platform.shell.addToRecentDocuments(path);
+}
+
+void TForm1::FilesDropped(const QStringList& paths)
+{
+    for (const QString& path : paths) {
+        if (QFileInfo(path).isFile()) {
+            OpenFileInNewWindow(path);
+            AddToRecentDocuments(path);
+        }
+    }
+}
+
+void TForm1::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (event->mimeData()->hasUrls())
+        event->acceptProposedAction();
+}
+
+void TForm1::dropEvent(QDropEvent* event)
+{
+    QStringList paths;
+    for (const QUrl& url : event->mimeData()->urls()) {
+        if (url.isLocalFile())
+            paths << url.toLocalFile();
+    }
+    event->acceptProposedAction();
+    FilesDropped(paths);
+}
+
+void TForm1::updateOpenFilesEntry(QMdiSubWindow* window)
+{
+    QListWidgetItem* entry = Form7->EntryOf(window);
+    if (!entry)
+        return;
+    const QString caption = window->windowTitle();
+    entry->setText(FileNamePart(caption));
+    entry->setIcon(m_platform.shell.fileTypeIcon(IsUntitledCaption(caption) ? QStringLiteral("*.txt")
+                                                                            : caption));
+}
+
+// ---- Save ------------------------------------------------------------------------------
+
+void TForm1::Save1Click()
+{
+    SaveDocument();
+}
+
+void TForm1::SaveAs1Click()
+{
+    SaveDocumentAs();
+}
+
+// Writes the window's text to path. A failed write is reported and keeps the document
+// modified: the text is not saved anywhere.
+bool TForm1::writeDocument(QMdiSubWindow* window, const QString& path)
+{
+    TScrollMemo* memo = MemoOf(window);
+    FileResult result;
+    {
+        BusyCursor busy;
+        result = memo->SaveLinesToFile(path);
+    }
+    if (!result.ok) {
+        m_platform.prompts.message(MessageKind::Error,
+                                   QStringLiteral("Could save to file ") + path +
+                                       QStringLiteral(".\rThe file might be write protected."),
+                                   MessageButtons::Ok);
+        return false;
+    }
+    memo->SetModifiedFlag(false);
+    return true;
+}
+
+bool TForm1::SaveDocument()
+{
+    QMdiSubWindow* window = ActiveDocumentWindow();
+    if (!window)
+        return false;
+    const QString caption = window->windowTitle();
+    if (IsUntitledCaption(caption))
+        return SaveDocumentAs();
+    return writeDocument(window, caption);
+}
+
+bool TForm1::SaveDocumentAs()
+{
+    QMdiSubWindow* window = ActiveDocumentWindow();
+    if (!window)
+        return false;
+    // The dialog is modal: no other command can start while it is open.
+    const QString caption = window->windowTitle();
+    FileDialogRequest request;
+    request.filter = SaveFilter;
+    request.fileName = caption;
+    request.folder = folderPart(caption);
+    request.defaultSuffix = QStringLiteral("txt");
+    const FileDialogResult chosen = m_platform.prompts.saveFile(request);
+    if (!chosen.accepted())
+        return false;
+    QString name = chosen.files.first();
+    if (!hasExtension(name))
+        name += QStringLiteral(".txt");
+    // A failed write leaves caption, Open Files entry and recent documents as they were.
+    if (!writeDocument(window, name))
+        return false;
+    window->setWindowTitle(name);
+    updateOpenFilesEntry(window);
+    AddToRecentDocuments(name);
+    return true;
+}
+
+void TForm1::SaveAll1Click()
+{
+    const QList<QMdiSubWindow*> windows = DocumentWindows();
+    for (auto it = windows.crbegin(); it != windows.crend(); ++it) {
+        MdiArea->setActiveSubWindow(*it);
+        SaveDocument();
+    }
+}
+
+// ---- Close -----------------------------------------------------------------------------
+
+void TForm1::Close1Click()
+{
+    if (QMdiSubWindow* window = ActiveDocumentWindow())
+        window->close();
+}
+
+void TForm1::CloseAll1Click()
+{
+    const QList<QMdiSubWindow*> windows = DocumentWindows();
+    for (auto it = windows.crbegin(); it != windows.crend(); ++it) {
+        QPointer<QMdiSubWindow> window = *it;
+        if (!window)
+            continue;
+        CloseConfirmed = true;
+        MdiArea->setActiveSubWindow(window);
+        if (MemoOf(window)->ModifiedFlag()) {
+            const QString text = QStringLiteral("The text in the ") +
+                                 FileNamePart(window->windowTitle()) +
+                                 QStringLiteral(" file has changed.\r\rDo you want to save the changes?");
+            const Answer answer = m_platform.prompts.message(MessageKind::Confirmation, text,
+                                                             MessageButtons::YesNo);
+            // Text that could not be saved stays open rather than lost.
+            if (answer == Answer::Yes && !SaveDocument())
+                continue;
+        }
+        window->close();
+    }
+    CloseConfirmed = false;
+}
+
+void TForm1::Exit1Click()
+{
+    close();
+}
+
+// ---- Reload and clone ------------------------------------------------------------------
+
+void TForm1::Refresh1Click()
+{
+    QMdiSubWindow* window = ActiveDocumentWindow();
+    if (!window)
+        return;
+    TScrollMemo* memo = MemoOf(window);
+    const QString caption = window->windowTitle();
+    if (memo->ModifiedFlag()) {
+        const QString text = QStringLiteral("The changes made to the text in the ") +
+                             FileNamePart(caption) +
+                             QStringLiteral(" file\rhave not been saved, do you still wish to reload?");
+        if (m_platform.prompts.message(MessageKind::Confirmation, text, MessageButtons::YesNo) !=
+            Answer::Yes)
+            return;
+    }
+    FileResult result;
+    {
+        BusyCursor busy;
+        result = memo->LoadLinesFromFile(caption);
+    }
+    // A failed load leaves the text and its modified flag as they were.
+    if (!result.ok)
+        m_platform.prompts.message(MessageKind::Error, QStringLiteral("Could not reload file."),
+                                   MessageButtons::Ok);
+}
+
+void TForm1::ReloadButtonClick()
+{
+    const QMdiSubWindow* window = ActiveDocumentWindow();
+    if (!window)
+        return;
+    if (namesExistingFile(window->windowTitle())) {
+        action("Refresh1")->trigger();
+        return;
+    }
+    m_platform.prompts.message(MessageKind::Information,
+                               QStringLiteral("Cannot reload file. The document\rhas not been saved."),
+                               MessageButtons::Ok);
+}
+
+void TForm1::CloneWindow1Click()
+{
+    QMdiSubWindow* source = ActiveDocumentWindow();
+    if (!source)
+        return;
+    const TScrollMemo* sourceMemo = MemoOf(source);
+    New1Click();
+    QMdiSubWindow* clone = ActiveDocumentWindow();
+    TScrollMemo* memo = MemoOf(clone);
+    memo->SetFullText(sourceMemo->FullText());
+    memo->SetFormat(sourceMemo->Format());
+    memo->FocusEditor();
+    memo->SetSelStart(sourceMemo->SelStart());
+    memo->ScrollCaretIntoView();
+    memo->SetModifiedFlag(false);
+    clone->setWindowTitle(source->windowTitle());
+    updateOpenFilesEntry(clone);
+}
+
+// ---- Properties and printing -----------------------------------------------------------
+
+void TForm1::Properties1Click()
+{
+    const QMdiSubWindow* window = ActiveDocumentWindow();
+    if (!window)
+        return;
+    const QString caption = window->windowTitle();
+    if (!namesExistingFile(caption)) {
+        m_platform.prompts.message(
+            MessageKind::Information,
+            QStringLiteral("You must save the document before you \rcan view and modify it's file properties."),
+            MessageButtons::Ok);
+        return;
+    }
+    // The properties window must not end up below a main window that stays on top.
+    if (StayOnTop)
+        action("Stayontop1")->trigger();
+    m_platform.shell.showProperties(caption, this);
+}
+
+QPrinter& TForm1::Printer()
+{
+    if (!m_printer)
+        m_printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    return *m_printer;
+}
+
+void TForm1::Print1Click()
+{
+    QMdiSubWindow* window = ActiveDocumentWindow();
+    if (!window)
+        return;
+    const QString title = FileNamePart(window->windowTitle());
+    bool printed = false;
+    {
+        BusyCursor busy;
+        printed = MemoOf(window)->PrintDocument(title, Printer());
+    }
+    if (!printed)
+        m_platform.prompts.message(MessageKind::Error,
+                                   QStringLiteral("Could not print ") + title + u'.',
+                                   MessageButtons::Ok);
+}
+
+void TForm1::PageSetup1Click()
+{
+    m_platform.prompts.pageSetup(Printer());
+}

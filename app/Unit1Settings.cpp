@@ -1,0 +1,182 @@
+// Settings of the main window (tavro.ini, autocomp.ini), the command-line file, Set Font and
+// the help page.
+
+#include "app/Unit1.h"
+
+#include "app/BusyCursor.h"
+#include "app/Scrlmemo.h"
+#include "app/Settings.h"
+#include "app/Strset.h"
+#include "app/Unit7.h"
+#include "platform/ProgramFolder.h"
+#include "platform/Shell.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QMdiSubWindow>
+#include <QScreen>
+#include <QStandardPaths>
+
+namespace {
+
+const QString SettingsFile = QStringLiteral("tavro.ini");
+const QString AutoCompleteFile = QStringLiteral("autocomp.ini");
+const QString HelpResource = QStringLiteral(":/help/tavro-help.html");
+
+bool isOnSomeScreen(const QRect& frame)
+{
+    const QList<QScreen*> screens = QGuiApplication::screens();
+    return std::any_of(screens.begin(), screens.end(), [&frame](const QScreen* screen) {
+        return screen->availableGeometry().intersects(frame);
+    });
+}
+
+} // namespace
+
+void TForm1::readSettingsFile()
+{
+    TStrSet lines;
+    const QString path = programFilePath(SettingsFile);
+    const bool exists = QFileInfo::exists(path) && lines.LoadFromFile(path);
+    const Settings settings = ReadSettings(exists ? lines.Strings() : QStringList());
+    applySettings(settings);
+
+    if (QFileInfo::exists(programFilePath(AutoCompleteFile)))
+        autocomp->LoadFromFile(programFilePath(AutoCompleteFile));
+}
+
+void TForm1::applySettings(const Settings& settings)
+{
+    QFont font(settings.fontName, settings.fontSize);
+    font.setBold(settings.bold);
+    font.setItalic(settings.italic);
+    font.setUnderline(settings.underline);
+    DocumentFont.font = font;
+    OpenFilter = settings.openFilter;
+    SaveFilter = settings.saveFilter;
+    ShowTheOpenFiles = settings.showTheOpenFiles;
+    AlwaysMaximize = settings.alwaysMaximize;
+    ToolBar1->setVisible(settings.showToolbar);
+    HighlightColor = settings.highlightColor;
+    NewWindowWidth = settings.newWindowWidth;
+    NewWindowHeight = settings.newWindowHeight;
+    OpenNew = settings.openNew;
+    ToolbarBits = settings.toolbarBits;
+    DefaultWordWrap = settings.defaultWordWrap;
+    DontMoveCursor = settings.dontMoveCursor;
+    BrowsFilt = settings.browsFilt;
+
+    resize(settings.size);
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    QRect frame(settings.position.value_or(QPoint()), size());
+    // A window that would open off every screen (a screen since unplugged) is centred.
+    if (!settings.position || !isOnSomeScreen(frame))
+        frame.moveCenter(screen.center());
+    move(frame.topLeft());
+}
+
+Settings TForm1::currentSettings() const
+{
+    Settings settings;
+    const QFont& font = DocumentFont.font;
+    settings.fontName = font.family();
+    settings.bold = font.bold();
+    settings.italic = font.italic();
+    settings.underline = font.underline();
+    settings.fontSize = font.pointSize();
+    settings.openFilter = OpenFilter;
+    settings.saveFilter = SaveFilter;
+    settings.position = pos();
+    settings.showTheOpenFiles = ShowTheOpenFiles;
+    settings.alwaysMaximize = AlwaysMaximize;
+    settings.showToolbar = !ToolBar1->isHidden();
+    settings.highlightColor = HighlightColor;
+    settings.newWindowWidth = NewWindowWidth;
+    settings.newWindowHeight = NewWindowHeight;
+    settings.openNew = OpenNew;
+    settings.toolbarBits = ToolbarBits;
+    settings.defaultWordWrap = DefaultWordWrap;
+    settings.dontMoveCursor = DontMoveCursor;
+    settings.browsFilt = BrowsFilt;
+    settings.size = size();
+    return settings;
+}
+
+// Writes tavro.ini and autocomp.ini. A file that cannot be written is reported; the
+// program still ends, since every document has been dealt with by then.
+void TForm1::FormClose()
+{
+    TStrSet lines;
+    lines.SetStrings(SettingsLines(currentSettings()));
+    for (const auto& [set, name] : {std::pair<const TStrSet*, QString>{&lines, SettingsFile},
+                                    {autocomp, AutoCompleteFile}}) {
+        const QString path = programFilePath(name, true);
+        if (!set->SaveToFile(path))
+            m_platform.prompts.message(MessageKind::Error,
+                                       QStringLiteral("Cannot create file ") + path,
+                                       MessageButtons::Ok);
+    }
+}
+
+// All parameters joined by blanks name one file: a path with blanks arrives whole even
+// without quotes.
+void TForm1::openCommandLineFile()
+{
+    const QString path = CommandLineParameters.join(u' ');
+    if (path.isEmpty())
+        return;
+    QMdiSubWindow* window = ActiveDocumentWindow();
+    if (!window) {
+        // No window to load it into: a user naming a file expects to see it.
+        OpenFileInNewWindow(path);
+        return;
+    }
+    TScrollMemo* memo = MemoOf(window);
+    bool loaded = false;
+    {
+        BusyCursor busy;
+        loaded = memo->LoadLinesFromFile(path).ok;
+    }
+    if (loaded) {
+        window->setWindowTitle(path);
+        updateOpenFilesEntry(window);
+    } else {
+        m_platform.prompts.message(MessageKind::Error,
+                                   QStringLiteral("Could not open file ") + path + u'.',
+                                   MessageButtons::Ok);
+    }
+    memo->SetModifiedFlag(false);
+    ApplyLogRule(memo);
+    memo->FocusEditor();
+}
+
+void TForm1::SetFont1Click()
+{
+    FontChoice choice = DocumentFont;
+    if (!m_platform.prompts.chooseFont(choice, 6, 32))
+        return;
+    DocumentFont = choice;
+    for (QMdiSubWindow* window : DocumentWindows())
+        MemoOf(window)->SetEditorFont(DocumentFont.font, DocumentFont.color);
+}
+
+// The help page ships inside the program; it is written out where a browser can open it.
+void TForm1::HelpTopics1Click()
+{
+    QFile page(HelpResource);
+    if (!page.open(QIODevice::ReadOnly))
+        return;
+    const QByteArray content = page.readAll();
+    // In the user's own cache folder: a fixed name in a shared folder could be a link
+    // planted by someone else.
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::CacheLocation);
+    QDir().mkpath(folder);
+    const QString path = QDir(folder).filePath(QStringLiteral("tavro-help.html"));
+    QFile out(path);
+    if (out.open(QIODevice::WriteOnly) && out.write(content) == content.size()) {
+        out.close();
+        m_platform.shell.openWithDefault(path);
+    }
+}
