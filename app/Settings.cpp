@@ -2,11 +2,12 @@
 
 #include <utility>
 
-namespace {
+namespace
+{
 
 const std::pair<const char*, QRgb> HighlightColors[] = {
-    {"Red", qRgb(255, 0, 0)},      {"Purple", qRgb(128, 0, 128)},  {"Blue", qRgb(0, 0, 255)},
-    {"Maroon", qRgb(128, 0, 0)},   {"Fuchsia", qRgb(255, 0, 255)}, {"Navy", qRgb(0, 0, 128)},
+    {"Red", qRgb(255, 0, 0)},    {"Purple", qRgb(128, 0, 128)},  {"Blue", qRgb(0, 0, 255)},
+    {"Maroon", qRgb(128, 0, 0)}, {"Fuchsia", qRgb(255, 0, 255)}, {"Navy", qRgb(0, 0, 128)},
 };
 
 std::optional<int> toInt(const QString& text)

@@ -16,8 +16,10 @@ struct Settings {
     bool italic = false;
     bool underline = false;
     int fontSize = 8;
-    QString openFilter = QStringLiteral("All files (*.*)|*.*|Text documents|*.txt|HTML files|*.htm*");
-    QString saveFilter = QStringLiteral("Text documents|*.txt|HTML files|*.htm*|All files (*.*)|*.*");
+    QString openFilter =
+        QStringLiteral("All files (*.*)|*.*|Text documents|*.txt|HTML files|*.htm*");
+    QString saveFilter =
+        QStringLiteral("Text documents|*.txt|HTML files|*.htm*|All files (*.*)|*.*");
     std::optional<QPoint> position; // none: centred on the screen
     bool showTheOpenFiles = false;
     bool alwaysMaximize = false;

@@ -38,8 +38,15 @@ QString FileNamePart(const QString& caption)
     return IsUntitledCaption(caption) ? caption : QFileInfo(caption).fileName();
 }
 
+// The resources live in the static library: nothing would pull them into the program.
+static void initResources()
+{
+    Q_INIT_RESOURCE(tavro);
+}
+
 TForm1::TForm1(Platform& platform, QWidget* parent) : QMainWindow(parent), m_platform(platform)
 {
+    initResources();
     Form1 = this;
     setObjectName("Form1");
     setWindowTitle(AppTitle);

@@ -19,7 +19,8 @@
 #include <QPointer>
 #include <QPrinter>
 
-namespace {
+namespace
+{
 
 // A name without a dot in its file-name part has no extension.
 bool hasExtension(const QString& path)
@@ -46,9 +47,8 @@ void TForm1::Open1Click()
     // Without a document the dialog keeps its last values.
     if (const QMdiSubWindow* window = ActiveDocumentWindow()) {
         const QString caption = window->windowTitle();
-        m_openRequest.fileName = caption.contains(QLatin1String("Untitled"))
-                                     ? QString()
-                                     : FileNamePart(caption);
+        m_openRequest.fileName =
+            caption.contains(QLatin1String("Untitled")) ? QString() : FileNamePart(caption);
         m_openRequest.folder = folderPart(caption);
     }
     m_openRequest.filter = OpenFilter;
@@ -140,8 +140,8 @@ void TForm1::updateOpenFilesEntry(QMdiSubWindow* window)
         return;
     const QString caption = window->windowTitle();
     entry->setText(FileNamePart(caption));
-    entry->setIcon(m_platform.shell.fileTypeIcon(IsUntitledCaption(caption) ? QStringLiteral("*.txt")
-                                                                            : caption));
+    entry->setIcon(m_platform.shell.fileTypeIcon(
+        IsUntitledCaption(caption) ? QStringLiteral("*.txt") : caption));
 }
 
 // ---- Save ------------------------------------------------------------------------------
@@ -242,11 +242,11 @@ void TForm1::CloseAll1Click()
         CloseConfirmed = true;
         MdiArea->setActiveSubWindow(window);
         if (MemoOf(window)->ModifiedFlag()) {
-            const QString text = QStringLiteral("The text in the ") +
-                                 FileNamePart(window->windowTitle()) +
-                                 QStringLiteral(" file has changed.\r\rDo you want to save the changes?");
-            const Answer answer = m_platform.prompts.message(MessageKind::Confirmation, text,
-                                                             MessageButtons::YesNo);
+            const QString text =
+                QStringLiteral("The text in the ") + FileNamePart(window->windowTitle()) +
+                QStringLiteral(" file has changed.\r\rDo you want to save the changes?");
+            const Answer answer =
+                m_platform.prompts.message(MessageKind::Confirmation, text, MessageButtons::YesNo);
             // Text that could not be saved stays open rather than lost.
             if (answer == Answer::Yes && !SaveDocument())
                 continue;
@@ -271,9 +271,9 @@ void TForm1::Refresh1Click()
     TScrollMemo* memo = MemoOf(window);
     const QString caption = window->windowTitle();
     if (memo->ModifiedFlag()) {
-        const QString text = QStringLiteral("The changes made to the text in the ") +
-                             FileNamePart(caption) +
-                             QStringLiteral(" file\rhave not been saved, do you still wish to reload?");
+        const QString text =
+            QStringLiteral("The changes made to the text in the ") + FileNamePart(caption) +
+            QStringLiteral(" file\rhave not been saved, do you still wish to reload?");
         if (m_platform.prompts.message(MessageKind::Confirmation, text, MessageButtons::YesNo) !=
             Answer::Yes)
             return;
@@ -298,9 +298,10 @@ void TForm1::ReloadButtonClick()
         action("Refresh1")->trigger();
         return;
     }
-    m_platform.prompts.message(MessageKind::Information,
-                               QStringLiteral("Cannot reload file. The document\rhas not been saved."),
-                               MessageButtons::Ok);
+    m_platform.prompts.message(
+        MessageKind::Information,
+        QStringLiteral("Cannot reload file. The document\rhas not been saved."),
+        MessageButtons::Ok);
 }
 
 void TForm1::CloneWindow1Click()
@@ -331,10 +332,10 @@ void TForm1::Properties1Click()
         return;
     const QString caption = window->windowTitle();
     if (!namesExistingFile(caption)) {
-        m_platform.prompts.message(
-            MessageKind::Information,
-            QStringLiteral("You must save the document before you \rcan view and modify it's file properties."),
-            MessageButtons::Ok);
+        m_platform.prompts.message(MessageKind::Information,
+                                   QStringLiteral("You must save the document before you \rcan "
+                                                  "view and modify it's file properties."),
+                                   MessageButtons::Ok);
         return;
     }
     // The properties window must not end up below a main window that stays on top.

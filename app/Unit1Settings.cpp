@@ -19,7 +19,8 @@
 #include <QScreen>
 #include <QStandardPaths>
 
-namespace {
+namespace
+{
 
 const QString SettingsFile = QStringLiteral("tavro.ini");
 const QString AutoCompleteFile = QStringLiteral("autocomp.ini");
@@ -110,8 +111,8 @@ void TForm1::FormClose()
 {
     TStrSet lines;
     lines.SetStrings(SettingsLines(currentSettings()));
-    for (const auto& [set, name] : {std::pair<const TStrSet*, QString>{&lines, SettingsFile},
-                                    {autocomp, AutoCompleteFile}}) {
+    for (const auto& [set, name] :
+         {std::pair<const TStrSet*, QString>{&lines, SettingsFile}, {autocomp, AutoCompleteFile}}) {
         const QString path = programFilePath(name, true);
         if (!set->SaveToFile(path))
             m_platform.prompts.message(MessageKind::Error,

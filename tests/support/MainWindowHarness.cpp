@@ -12,6 +12,13 @@ MainWindowHarness::MainWindowHarness()
 
 MainWindowHarness::~MainWindowHarness() = default;
 
+void MainWindowHarness::restart()
+{
+    form1.reset();
+    form1 = std::make_unique<TForm1>(platform);
+    form7 = new TForm7(form1.get());
+}
+
 bool MainWindowHarness::show()
 {
     form1->show();

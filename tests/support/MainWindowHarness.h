@@ -23,6 +23,9 @@ public:
     // Shows the main window (its first showing runs New when OpenNew is on) and waits
     // until it is the active window; false when it never became active.
     bool show();
+    // Starts the main window anew in the same environment, as the next run of the program
+    // would (it reads the settings files the last one wrote).
+    void restart();
 
     TestEnvironment environment;
     ScriptedPrompts prompts;
