@@ -79,7 +79,8 @@ TForm1::~TForm1()
     // window that is half destroyed.
     disconnect(qApp, nullptr, this, nullptr);
     MdiArea->disconnect(this);
-    for (QMdiSubWindow* window : MdiArea->subWindowList()) {
+    // Closed windows waiting to be freed are no longer in the area's list, but are children.
+    for (QMdiSubWindow* window : MdiArea->findChildren<QMdiSubWindow*>()) {
         window->disconnect(this);
         MemoOf(window)->disconnect(this);
     }

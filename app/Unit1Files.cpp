@@ -270,6 +270,8 @@ void TForm1::Refresh1Click()
         return;
     TScrollMemo* memo = MemoOf(window);
     const QString caption = window->windowTitle();
+    if (IsUntitledCaption(caption))
+        return; // no file behind it
     if (memo->ModifiedFlag()) {
         const QString text =
             QStringLiteral("The changes made to the text in the ") + FileNamePart(caption) +

@@ -2,6 +2,7 @@
 // Files list, menus, toolbar and status bar.
 
 #include "support/MainWindowHarness.h"
+#include "support/TestQueries.h"
 #include "support/TestActions.h"
 
 #include "app/Scrlmemo.h"
@@ -30,22 +31,6 @@ namespace {
 const char* const UnsavedPrompt =
     "The text in the %1 file has changed.\r\rDo you want to save the changes?";
 
-QStringList windowCaptions(const TForm1& form)
-{
-    QStringList captions;
-    for (const QMdiSubWindow* window : form.DocumentWindows())
-        captions << window->windowTitle();
-    return captions;
-}
-
-QStringList entryCaptions(const TForm7& form)
-{
-    QStringList captions;
-    for (int i = 0; i < form.ListView1->count(); ++i)
-        captions << form.ListView1->item(i)->text();
-    return captions;
-}
-
 QAction* actionNamed(const QWidget* window, const QString& name)
 {
     return window->findChild<QAction*>(name);
@@ -66,12 +51,6 @@ QStringList toolbarRow(const TForm1& form, const char* rowName)
     for (const QAction* item : form.findChild<QToolBar*>(rowName)->actions())
         names << item->objectName();
     return names;
-}
-
-// Lets windows that were closed be freed, as the event loop does.
-void freeClosedWindows()
-{
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 // The settings file, start-up with a command-line file, shut-down and Set Font.
 
 #include "support/MainWindowHarness.h"
+#include "support/TestQueries.h"
 #include "support/TestActions.h"
 
 #include "app/Scrlmemo.h"
@@ -16,12 +17,6 @@
 
 namespace
 {
-
-QByteArray readBytes(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 void writeLines(const QString& path, const QStringList& lines)
 {
@@ -170,12 +165,12 @@ void TestSettings::firstRunUsesDefaultsAndWritesTheFiles()
              qPrintable(QString("%1,%2").arg(offCentre.x()).arg(offCentre.y())));
 
     QVERIFY(h.form1->close());
-    const QByteArray ini = readBytes(h.environment.programFile("tavro.ini"));
+    const QByteArray ini = readFile(h.environment.programFile("tavro.ini"));
     QCOMPARE(ini.count("\r\n"), 20);
     QVERIFY(ini.endsWith("\r\n"));
     QVERIFY(ini.startsWith("[FONT]\r\nFixedsys\r\n\r\n8\r\n[FILTERS]\r\n"));
     QVERIFY(QFile::exists(h.environment.programFile("autocomp.ini")));
-    QCOMPARE(readBytes(h.environment.programFile("autocomp.ini")), QByteArray());
+    QCOMPARE(readFile(h.environment.programFile("autocomp.ini")), QByteArray());
 }
 
 void TestSettings::settingsSurviveARestart()
@@ -212,7 +207,7 @@ void TestSettings::settingsSurviveARestart()
     QCOMPARE(h.form1->HighlightColor, QColor(0, 0, 255));
     QCOMPARE(h.form1->DocumentFont.font.family(), QString("DejaVu Sans"));
     QCOMPARE(h.form1->autocomp->Strings().size(), 2);
-    QCOMPARE(readBytes(h.environment.programFile("autocomp.ini")),
+    QCOMPARE(readFile(h.environment.programFile("autocomp.ini")),
              QByteArray("teh\xa4\xa4the\r\nsecond\r\n"));
 }
 
@@ -342,7 +337,7 @@ void TestSettings::helpTopicsOpensTheHelpPage()
     QVERIFY(h.show());
     TRIGGER_ACTION(h.form1.get(), "HelpTopics1");
     QCOMPARE(h.shell.openedPaths.size(), 1);
-    const QByteArray page = readBytes(h.shell.openedPaths[0]);
+    const QByteArray page = readFile(h.shell.openedPaths[0]);
     QVERIFY(page.contains("<html"));
     QVERIFY(page.contains("Help Topics"));
 }
