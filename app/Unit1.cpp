@@ -7,6 +7,7 @@
 
 #include <QPrinter>
 
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -52,6 +53,7 @@ TForm1::TForm1(Platform& platform, QWidget* parent) : QMainWindow(parent), m_pla
     setWindowTitle(AppTitle);
     resize(800, 600);
     createMenus();
+    connectMenuOpenings();
     createToolBar();
     createStatusBar();
 
@@ -60,7 +62,7 @@ TForm1::TForm1(Platform& platform, QWidget* parent) : QMainWindow(parent), m_pla
     MdiArea->setActivationOrder(QMdiArea::ActivationHistoryOrder);
     MdiArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     MdiArea->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    connect(MdiArea, &QMdiArea::subWindowActivated, this, &TForm1::ShowCaretPosition);
+    connect(MdiArea, &QMdiArea::subWindowActivated, this, &TForm1::activateDocument);
 
     auto* central = new QWidget(this);
     auto* layout = new QVBoxLayout(central);
@@ -126,6 +128,12 @@ void TForm1::FormCreate()
     funcdata = new TStrSet(this);
     tmpset = new TStrSet(this);
     readSettingsFile();
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    m_clipboardHasText = !clipboard->text().isEmpty();
+    connect(clipboard, &QClipboard::dataChanged, this, [this, clipboard] {
+        m_clipboardHasText = !clipboard->text().isEmpty();
+        UpdateCommandStates();
+    });
 }
 
 void TForm1::showEvent(QShowEvent* event)

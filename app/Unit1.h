@@ -24,10 +24,25 @@ class TScrollMemo;
 class TStrSet;
 struct Settings;
 
+// What a command needs to be enabled; a command is enabled exactly when all it needs is there.
+namespace CommandNeeds {
+enum : unsigned {
+    Document = 1u << 8,       // a document window exists
+    Selection = 1u << 9,      // the active document has selected text
+    Undo = 1u << 10,          // the active document can undo
+    ClipboardText = 1u << 11, // the clipboard holds text
+    File = 1u << 12,          // the active document's caption names an existing file
+    NoStayOnTop = 1u << 13,   // Stay on Top is off
+    All = Document | Selection | Undo | ClipboardText | File | NoStayOnTop
+};
+}
+
 // A caption counts as "Untitled" when its first eight characters are "Untitled".
 bool IsUntitledCaption(const QString& caption);
 // The file-name part of a document caption: the name of a path; an "Untitled" caption whole.
 QString FileNamePart(const QString& caption);
+// The document's file exists: its caption is a path naming an existing file.
+bool DocumentFileExists(const QString& caption);
 
 // The main window: menus, toolbar, status bar and the document windows inside its
 // multiple-document area. The document windows have no class of their own; their handlers
@@ -117,10 +132,30 @@ public:
     void SetFont1Click();
     void HelpTopics1Click();
 
+    // Window management (Unit1Windows.cpp)
+    void Cascade1Click();
+    void Tile1Click();
+    void MinimizeAll1Click();
+    void Window1Click();
+    void BringToFrontItemClick(const QAction* item);
+    void oggleWindows1Click();
+    void ShowToolbar1Click();
+    void ShowOpenFiles1Click();
+    void Stayontop1Click();
+    // Shows a secondary window (Preferences, Browse Files, ...) without modality but with
+    // the main window disabled and Stay on Top suspended; both come back when it closes.
+    void ShowSecondaryWindow(QWidget* window);
+
+    // Command state and status bar (Unit1State.cpp)
     void EnableDocumentCommands(bool on);
+    void UpdateCommandStates();
     void ShowCaretPosition();
     void SelectionChanged();
     void RefreshUndoButton();
+    void File1Click();
+    void Edit1Click();
+    void PopupMenu1Popup();
+    void FormActivate();
     void FormKeyDown(int& key, Qt::KeyboardModifiers shift);
     void ToggleApplicationTitle();
     void ApplyToolbarBits();
@@ -131,6 +166,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     // Layout, built from the command tables (Unit1Menus.cpp)
@@ -161,22 +197,34 @@ private:
     bool DocumentCloseQuery(QMdiSubWindow* window);
     void DocumentClosed(QMdiSubWindow* window);
     void DocumentDestroyed();
-    void enableSelectionButtons(bool on);
     void updateOpenFilesEntry(QMdiSubWindow* window);
     void ApplyLogRule(TScrollMemo* memo);
-    void newDocumentButtons();
+    void connectMenuOpenings();
+    void refreshActiveFileExists();
+    void activateDocument(QMdiSubWindow* window);
+
+    // The floating windows (Open Files, Overview, Calculator) that exist, with the command
+    // that shows and hides each.
+    struct FloatingWindow {
+        QWidget* window;
+        QAction* showCommand;
+    };
+    QList<FloatingWindow> floatingWindows() const;
+    void secondaryWindowClosed();
     bool writeDocument(QMdiSubWindow* window, const QString& path);
 
     Platform& m_platform;
     QString m_applicationTitle;
     QLabel* m_statusPanel = nullptr;
     bool m_firstShowDone = false;
+    bool m_documentsOpen = false;    // between EnableDocumentCommands(true) and (false)
+    bool m_clipboardHasText = false; // kept by the clipboard's change signal
+    bool m_activeFileExists = false; // looked at on activation, menu opening and save
     std::unique_ptr<QPrinter> m_printer; // created when first needed; Page Setup sets it up
     FileDialogRequest m_openRequest;     // the Open dialog keeps its last values
 
     // Built once from the command tables.
-    QList<QAction*> m_documentCommands; // switched by EnableDocumentCommands
-    QList<QAction*> m_selectionButtons; // need a selection
+    QList<QPair<QAction*, unsigned>> m_commandNeeds; // CommandNeeds of every ruled command
     QList<QAction*> m_toolbarButtons;   // in ToolbarBits order
     QList<QAction*> m_toolbarSeparators;
     QList<QKeySequence> m_menuKeys;    // every shortcut of the menus

@@ -48,16 +48,9 @@ void TForm1::New1Click()
     showDocumentWindow(window);
     TScrollMemo* memo = MemoOf(window);
     memo->FocusEditor();
-    newDocumentButtons();
+    EnableDocumentCommands(true);
     SetStatusText(QStringLiteral("  1:1"));
     memo->SetModifiedFlag(false);
-}
-
-// A new document has nothing selected yet.
-void TForm1::newDocumentButtons()
-{
-    EnableDocumentCommands(true);
-    enableSelectionButtons(false);
 }
 
 void TForm1::restoreMaximizedActiveWindow()

@@ -28,11 +28,6 @@ bool hasExtension(const QString& path)
     return QFileInfo(path).fileName().contains(u'.');
 }
 
-bool namesExistingFile(const QString& caption)
-{
-    return !IsUntitledCaption(caption) && QFileInfo(caption).isFile();
-}
-
 QString folderPart(const QString& caption)
 {
     return IsUntitledCaption(caption) ? QString() : QFileInfo(caption).absolutePath();
@@ -87,8 +82,7 @@ QMdiSubWindow* TForm1::OpenFileInNewWindow(const QString& path)
     SetStatusText(QStringLiteral("  1:1"));
     ApplyLogRule(memo);
     memo->FocusEditor();
-    newDocumentButtons();
-    action("DeleteButton")->setEnabled(false);
+    EnableDocumentCommands(true);
     return window;
 }
 
@@ -212,6 +206,7 @@ bool TForm1::SaveDocumentAs()
     window->setWindowTitle(name);
     updateOpenFilesEntry(window);
     AddToRecentDocuments(name);
+    File1Click();
     return true;
 }
 
@@ -296,7 +291,7 @@ void TForm1::ReloadButtonClick()
     const QMdiSubWindow* window = ActiveDocumentWindow();
     if (!window)
         return;
-    if (namesExistingFile(window->windowTitle())) {
+    if (DocumentFileExists(window->windowTitle())) {
         action("Refresh1")->trigger();
         return;
     }
@@ -333,7 +328,7 @@ void TForm1::Properties1Click()
     if (!window)
         return;
     const QString caption = window->windowTitle();
-    if (!namesExistingFile(caption)) {
+    if (!DocumentFileExists(caption)) {
         m_platform.prompts.message(MessageKind::Information,
                                    QStringLiteral("You must save the document before you \rcan "
                                                   "view and modify it's file properties."),

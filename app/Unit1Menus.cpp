@@ -14,14 +14,19 @@
 
 namespace {
 
-// The lists a command belongs to.
+// The lists a command belongs to: how it is shown, and what it needs to be enabled (the
+// rules are in TForm1::UpdateCommandStates).
 enum Lists : unsigned {
     NoLists = 0,
-    NeedsDocument = 1u << 0, // switched on and off by EnableDocumentCommands
-    StartsOff = 1u << 1,     // disabled until the first document window exists
-    Checkable = 1u << 2,
-    StartsChecked = 1u << 3,
-    NeedsSelection = 1u << 4, // toolbar buttons that a new document starts without
+    StartsOff = 1u << 0, // disabled until the first document window exists
+    Checkable = 1u << 1,
+    StartsChecked = 1u << 2,
+    NeedsDocument = CommandNeeds::Document,
+    NeedsSelection = CommandNeeds::Selection,
+    NeedsUndo = CommandNeeds::Undo,
+    NeedsClipboardText = CommandNeeds::ClipboardText,
+    NeedsFile = CommandNeeds::File,
+    NeedsNoStayOnTop = CommandNeeds::NoStayOnTop,
 };
 
 enum class MenuRowKind { Item, Menu, Separator };
@@ -70,7 +75,7 @@ const MenuRow MenuRows[] = {
     item("File1", "Close1", "&Close", "", NeedsDocument, &TForm1::Close1Click),
     item("File1", "CloseAll1", "C&lose All", "", NeedsDocument, &TForm1::CloseAll1Click),
     separator("File1"),
-    item("File1", "Properties1", "Properties", "", NeedsDocument, &TForm1::Properties1Click),
+    item("File1", "Properties1", "Properties", "", NeedsDocument | NeedsFile, &TForm1::Properties1Click),
     separator("File1"),
     item("File1", "BrowseFiles1", "&Browse Files...", "Ctrl+B"),
     separator("File1"),
@@ -80,41 +85,41 @@ const MenuRow MenuRows[] = {
     item("File1", "Exit1", "E&xit", "", NoLists, &TForm1::Exit1Click),
 
     menu("", "Edit1", "&Edit", NeedsDocument | StartsOff),
-    item("Edit1", "Undo1", "&Undo", "Ctrl+Z"),
+    item("Edit1", "Undo1", "&Undo", "Ctrl+Z", NeedsDocument | NeedsUndo),
     separator("Edit1"),
-    item("Edit1", "Cut1", "Cu&t", "Ctrl+X"),
-    item("Edit1", "Copy1", "&Copy", "Ctrl+C"),
-    item("Edit1", "CopySpecial1", "Copy Special...", "Ctrl+Alt+C"),
-    item("Edit1", "Paste1", "&Paste", "Ctrl+V"),
-    item("Edit1", "PasteSpecial1", "Paste Special...", "Ctrl+Alt+V"),
-    item("Edit1", "Delete1", "De&lete", "Del"),
-    item("Edit1", "Crop1", "C&rop", "Ctrl+R"),
-    item("Edit1", "AutoPaste1", "Auto Paste", "", Checkable),
-    item("Edit1", "Insertfile1", "Insert File...", "Ctrl+I"),
+    item("Edit1", "Cut1", "Cu&t", "Ctrl+X", NeedsDocument | NeedsSelection),
+    item("Edit1", "Copy1", "&Copy", "Ctrl+C", NeedsDocument | NeedsSelection),
+    item("Edit1", "CopySpecial1", "Copy Special...", "Ctrl+Alt+C", NeedsDocument | NeedsSelection),
+    item("Edit1", "Paste1", "&Paste", "Ctrl+V", NeedsDocument | NeedsClipboardText),
+    item("Edit1", "PasteSpecial1", "Paste Special...", "Ctrl+Alt+V", NeedsDocument | NeedsClipboardText),
+    item("Edit1", "Delete1", "De&lete", "Del", NeedsDocument),
+    item("Edit1", "Crop1", "C&rop", "Ctrl+R", NeedsDocument | NeedsSelection),
+    item("Edit1", "AutoPaste1", "Auto Paste", "", Checkable | NeedsDocument),
+    item("Edit1", "Insertfile1", "Insert File...", "Ctrl+I", NeedsDocument),
     separator("Edit1"),
-    item("Edit1", "Highlight2", "&Highlight", "Ctrl+H"),
-    item("Edit1", "ClearHighlights1", "Clear Highlights", "Ctrl+Alt+H"),
+    item("Edit1", "Highlight2", "&Highlight", "Ctrl+H", NeedsDocument | NeedsSelection),
+    item("Edit1", "ClearHighlights1", "Clear Highlights", "Ctrl+Alt+H", NeedsDocument),
     separator("Edit1"),
     menu("Edit1", "Bookmark1", "&Bookmark"),
-    item("Bookmark1", "Goto1", "Goto"),
-    item("Bookmark1", "Set1", "Set"),
+    item("Bookmark1", "Goto1", "Goto", "", NeedsDocument),
+    item("Bookmark1", "Set1", "Set", "", NeedsDocument),
     separator("Edit1"),
-    item("Edit1", "SelectAll1", "Select &All", "Ctrl+A"),
-    item("Edit1", "TimeDate1", "Time/&Date", "Shift+F5"),
+    item("Edit1", "SelectAll1", "Select &All", "Ctrl+A", NeedsDocument),
+    item("Edit1", "TimeDate1", "Time/&Date", "Shift+F5", NeedsDocument),
     separator("Edit1"),
-    item("Edit1", "Execute1", "Execute", "Ctrl+T"),
+    item("Edit1", "Execute1", "Execute", "Ctrl+T", NeedsDocument | NeedsSelection),
     separator("Edit1"),
-    item("Edit1", "WordWrap1", "&Word Wrap", "Ctrl+W", Checkable),
+    item("Edit1", "WordWrap1", "&Word Wrap", "Ctrl+W", Checkable | NeedsDocument),
     separator("Edit1"),
-    item("Edit1", "Refresh1", "Re&load", "Ctrl+L", NoLists, &TForm1::Refresh1Click),
-    item("Edit1", "OpenWith1", "Open With...", "F9"),
+    item("Edit1", "Refresh1", "Re&load", "Ctrl+L", NeedsDocument | NeedsFile, &TForm1::Refresh1Click),
+    item("Edit1", "OpenWith1", "Open With...", "F9", NeedsDocument),
 
     menu("", "Search1", "&Search", NeedsDocument | StartsOff),
-    item("Search1", "FindReplace1", "&Find...", "Ctrl+F"),
-    item("Search1", "Findnext1", "Find &Next", "F3"),
-    item("Search1", "FindandHighlight1", "Find and Highlight..."),
-    item("Search1", "Replace1", "&Replace...", "Ctrl+E"),
-    item("Search1", "ReplaceSpecial1", "Replace Special...", "Ctrl+Alt+E"),
+    item("Search1", "FindReplace1", "&Find...", "Ctrl+F", NeedsDocument),
+    item("Search1", "Findnext1", "Find &Next", "F3", NeedsDocument),
+    item("Search1", "FindandHighlight1", "Find and Highlight...", "", NeedsDocument),
+    item("Search1", "Replace1", "&Replace...", "Ctrl+E", NeedsDocument),
+    item("Search1", "ReplaceSpecial1", "Replace Special...", "Ctrl+Alt+E", NeedsDocument),
 
     menu("", "Options1", "&Options"),
     item("Options1", "SetFilters1", "Preferences"),
@@ -122,20 +127,20 @@ const MenuRow MenuRows[] = {
     item("Options1", "SetFont1", "Set Font...", "", NoLists, &TForm1::SetFont1Click),
 
     menu("", "Window1", "&Window", NeedsDocument | StartsOff),
-    item("Window1", "Cascade1", "&Cascade"),
-    item("Window1", "Tile1", "&Tile"),
-    item("Window1", "MinimizeAll1", "&Minimize All"),
+    item("Window1", "Cascade1", "&Cascade", "", NeedsDocument, &TForm1::Cascade1Click),
+    item("Window1", "Tile1", "&Tile", "", NeedsDocument, &TForm1::Tile1Click),
+    item("Window1", "MinimizeAll1", "&Minimize All", "", NeedsDocument, &TForm1::MinimizeAll1Click),
     menu("Window1", "BringtoFront1", "&Bring to Front"),
-    item("Window1", "oggleWindows1", "Toggle", "Alt+Backspace"),
+    item("Window1", "oggleWindows1", "Toggle", "Alt+Backspace", NeedsDocument, &TForm1::oggleWindows1Click),
     separator("Window1"),
-    item("Window1", "CloneWindow1", "Clone &Window", "Ctrl+Alt+W", NoLists, &TForm1::CloneWindow1Click),
+    item("Window1", "CloneWindow1", "Clone &Window", "Ctrl+Alt+W", NeedsDocument, &TForm1::CloneWindow1Click),
     separator("Window1"),
-    item("Window1", "ShowToolbar1", "Show Toolbar", "", Checkable | StartsChecked),
-    item("Window1", "ShowOpenFiles1", "Show Open Files", "F4", Checkable),
-    item("Window1", "Overview1", "Show Overview", "", Checkable),
-    item("Window1", "Calculator1", "Show Calculator", "", Checkable),
+    item("Window1", "ShowToolbar1", "Show Toolbar", "", Checkable | StartsChecked | NeedsDocument, &TForm1::ShowToolbar1Click),
+    item("Window1", "ShowOpenFiles1", "Show Open Files", "F4", Checkable | NeedsDocument | NeedsNoStayOnTop, &TForm1::ShowOpenFiles1Click),
+    item("Window1", "Overview1", "Show Overview", "", Checkable | NeedsDocument | NeedsNoStayOnTop),
+    item("Window1", "Calculator1", "Show Calculator", "", Checkable | NeedsDocument | NeedsNoStayOnTop),
     separator("Window1"),
-    item("Window1", "Stayontop1", "Stay on Top", "", Checkable),
+    item("Window1", "Stayontop1", "Stay on Top", "", Checkable | NeedsDocument, &TForm1::Stayontop1Click),
 
     menu("", "Help1", "&Help"),
     item("Help1", "HelpTopics1", "&Help Topics", "F1", NoLists, &TForm1::HelpTopics1Click),
@@ -143,23 +148,23 @@ const MenuRow MenuRows[] = {
     item("Help1", "About1", "&About..."),
 
     // The editor popup menu: no shortcuts; each item runs its main-menu namesake's command.
-    item("PopupMenu1", "Undo2", "&Undo"),
+    item("PopupMenu1", "Undo2", "&Undo", "", NeedsDocument | NeedsUndo),
     separator("PopupMenu1"),
-    item("PopupMenu1", "Cut2", "Cu&t"),
-    item("PopupMenu1", "Copy2", "&Copy"),
-    item("PopupMenu1", "Paste2", "&Paste"),
-    item("PopupMenu1", "Delete2", "De&lete"),
-    item("PopupMenu1", "Crop2", "C&rop"),
+    item("PopupMenu1", "Cut2", "Cu&t", "", NeedsDocument | NeedsSelection),
+    item("PopupMenu1", "Copy2", "&Copy", "", NeedsDocument | NeedsSelection),
+    item("PopupMenu1", "Paste2", "&Paste", "", NeedsDocument | NeedsClipboardText),
+    item("PopupMenu1", "Delete2", "De&lete", "", NeedsDocument | NeedsSelection),
+    item("PopupMenu1", "Crop2", "C&rop", "", NeedsDocument | NeedsSelection),
     separator("PopupMenu1"),
-    item("PopupMenu1", "Highlight1", "&Highlight"),
+    item("PopupMenu1", "Highlight1", "&Highlight", "", NeedsDocument | NeedsSelection),
     separator("PopupMenu1"),
-    item("PopupMenu1", "SelectAll2", "Select &All"),
+    item("PopupMenu1", "SelectAll2", "Select &All", "", NeedsDocument),
     separator("PopupMenu1"),
-    item("PopupMenu1", "Execute2", "Execute"),
+    item("PopupMenu1", "Execute2", "Execute", "", NeedsDocument | NeedsSelection),
     separator("PopupMenu1"),
     menu("PopupMenu1", "Bookmark2", "Bookmark"),
-    item("Bookmark2", "Goto2", "Goto"),
-    item("Bookmark2", "Set2", "Set"),
+    item("Bookmark2", "Goto2", "Goto", "", NeedsDocument),
+    item("Bookmark2", "Set2", "Set", "", NeedsDocument),
 };
 
 const MenuRow* findMenuRow(const char* name)
@@ -265,7 +270,8 @@ const ButtonRow ButtonRows[] = {
     button("ExecuteButton", "Execute", 32, "Execute1", Forward::Clicks, "system-run", "E",
            NeedsSelectedText),
     toolSeparator("separator3"),
-    button("UndoButton", "Undo", 25, "Undo1", Forward::Runs, "edit-undo", "U"),
+    button("UndoButton", "Undo", 25, "Undo1", Forward::Runs, "edit-undo", "U",
+           NeedsDocument | NeedsUndo),
     toolSeparator("separator5"),
     button("TileButton", "Tile", 27, "Tile1", Forward::Runs, "view-split-top-bottom", "T"),
     button("CascadeButton", "Cascade", 26, "Cascade1", Forward::Runs, "window-duplicate", "Cs"),
@@ -274,8 +280,9 @@ const ButtonRow ButtonRows[] = {
     button("PreferencesButton", "Preferences", 30, "SetFilters1", Forward::Clicks,
            "preferences-system", "Pr"),
     button("showbutton", "Open Files", 29, "ShowOpenFiles1", Forward::Runs, "view-list-icons",
-           "OF"),
-    button("OverviewButton", "Overview", 33, "Overview1", Forward::Runs, "zoom-fit-best", "Ov"),
+           "OF", NeedsDocument | NeedsNoStayOnTop),
+    button("OverviewButton", "Overview", 33, "Overview1", Forward::Runs, "zoom-fit-best", "Ov",
+           NeedsDocument | NeedsNoStayOnTop),
     button("calcButton", "Calculator", 34, "Calculator1", Forward::Clicks, "accessories-calculator",
            "="),
 };
@@ -376,8 +383,8 @@ void TForm1::createMenus()
         created->setEnabled(!(row.lists & StartsOff));
         created->setCheckable(row.lists & Checkable);
         created->setChecked(row.lists & StartsChecked);
-        if (row.lists & NeedsDocument)
-            m_documentCommands << created;
+        if (const unsigned needs = row.lists & CommandNeeds::All)
+            m_commandNeeds << qMakePair(created, needs);
         const QKeySequence shortcut(QString::fromLatin1(row.shortcut));
         created->setShortcut(shortcut);
         if (!shortcut.isEmpty())
@@ -387,6 +394,21 @@ void TForm1::createMenus()
             if (!shortcut.isEmpty())
                 m_commandKeys << shortcut;
         }
+    }
+}
+
+// Menus that bring their items up to date when they open.
+void TForm1::connectMenuOpenings()
+{
+    const std::pair<const char*, Handler> openings[] = {
+        {"File1", &TForm1::File1Click},
+        {"Edit1", &TForm1::Edit1Click},
+        {"Window1", &TForm1::Window1Click},
+        {"PopupMenu1", &TForm1::PopupMenu1Popup},
+    };
+    for (const auto& [name, handler] : openings) {
+        auto* menu = findChild<QMenu*>(QString::fromLatin1(name));
+        connect(menu, &QMenu::aboutToShow, this, [this, handler] { (this->*handler)(); });
     }
 }
 
@@ -412,12 +434,14 @@ void TForm1::createToolBar()
         case ButtonRowKind::Button: {
             QAction* button = newToolbarButton(row, entry);
             m_toolbarButtons[entry.bit - 1] = button;
-            if (entry.lists & NeedsDocument)
-                m_documentCommands << button;
-            if (entry.lists & NeedsSelection)
-                m_selectionButtons << button;
             const MenuRow* command = findMenuRow(entry.command);
             Q_ASSERT_X(command, "TForm1::createToolBar", entry.command);
+            // A button that invokes its menu item needs what the item needs.
+            const unsigned needs =
+                (entry.lists | (entry.forward == Forward::Clicks ? command->lists : 0)) &
+                CommandNeeds::All;
+            if (needs)
+                m_commandNeeds << qMakePair(button, needs);
             if (entry.forward == Forward::Own)
                 connectHandler(button, entry.own);
             else if (command->handler && entry.forward == Forward::Runs)

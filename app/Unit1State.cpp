@@ -1,10 +1,16 @@
-// Command state and the status bar.
+// Command state and the status bar. The enabled state of every command is computed in one
+// place from what it needs (CommandNeeds) and kept up to date on every change of the
+// selection, the undo state, the clipboard, the active document and Stay on Top, so that
+// menus, shortcuts, toolbar buttons and macros always see the same rules.
 
 #include "app/Unit1.h"
 
 #include "app/Scrlmemo.h"
+#include "app/Unit7.h"
 
 #include <QAction>
+#include <QFileInfo>
+#include <QMdiSubWindow>
 
 namespace {
 
@@ -19,18 +25,46 @@ QString caretPositionText(const TScrollMemo& memo)
 
 } // namespace
 
+bool DocumentFileExists(const QString& caption)
+{
+    return !IsUntitledCaption(caption) && QFileInfo(caption).isFile();
+}
+
 void TForm1::EnableDocumentCommands(bool on)
 {
-    for (QAction* command : std::as_const(m_documentCommands))
-        command->setEnabled(on);
+    m_documentsOpen = on;
+    refreshActiveFileExists();
+    UpdateCommandStates();
     if (!on)
         SetStatusText(QString());
 }
 
-void TForm1::enableSelectionButtons(bool on)
+void TForm1::UpdateCommandStates()
 {
-    for (QAction* button : std::as_const(m_selectionButtons))
-        button->setEnabled(on);
+    const TScrollMemo* memo = m_documentsOpen ? ActiveMemo() : nullptr;
+    unsigned present = 0;
+    if (m_documentsOpen)
+        present |= CommandNeeds::Document;
+    if (memo && memo->SelLength() > 0)
+        present |= CommandNeeds::Selection;
+    if (memo && memo->CanUndo())
+        present |= CommandNeeds::Undo;
+    if (m_clipboardHasText)
+        present |= CommandNeeds::ClipboardText;
+    if (memo && m_activeFileExists)
+        present |= CommandNeeds::File;
+    if (!StayOnTop)
+        present |= CommandNeeds::NoStayOnTop;
+    for (const auto& [command, needs] : std::as_const(m_commandNeeds))
+        command->setEnabled((needs & present) == needs);
+    if (memo)
+        action("WordWrap1")->setChecked(memo->WordWrap());
+}
+
+void TForm1::refreshActiveFileExists()
+{
+    const QMdiSubWindow* window = ActiveDocumentWindow();
+    m_activeFileExists = window && DocumentFileExists(window->windowTitle());
 }
 
 void TForm1::ShowCaretPosition()
@@ -39,18 +73,59 @@ void TForm1::ShowCaretPosition()
         SetStatusText(caretPositionText(*memo));
 }
 
+void TForm1::activateDocument(QMdiSubWindow* window)
+{
+    if (!window)
+        return;
+    refreshActiveFileExists();
+    ShowCaretPosition();
+    UpdateCommandStates();
+}
+
 void TForm1::SelectionChanged()
 {
-    const TScrollMemo* memo = ActiveMemo();
-    if (!memo)
+    if (!ActiveMemo())
         return;
     ShowCaretPosition();
-    enableSelectionButtons(memo->SelLength() > 0);
-    action("DeleteButton")->setEnabled(true);
+    UpdateCommandStates();
 }
 
 void TForm1::RefreshUndoButton()
 {
-    if (const TScrollMemo* memo = ActiveMemo())
-        action("UndoButton")->setEnabled(memo->CanUndo());
+    UpdateCommandStates();
+}
+
+// The menus look at the file again when they open: it may have appeared or gone meanwhile.
+void TForm1::File1Click()
+{
+    refreshActiveFileExists();
+    UpdateCommandStates();
+}
+
+void TForm1::Edit1Click()
+{
+    File1Click();
+}
+
+void TForm1::PopupMenu1Popup()
+{
+    UpdateCommandStates();
+}
+
+// The floating windows go above everything again, and the file may have changed while the
+// user was in another program.
+void TForm1::FormActivate()
+{
+    for (const FloatingWindow& floating : floatingWindows()) {
+        if (floating.window->isVisible())
+            floating.window->raise();
+    }
+    File1Click();
+}
+
+void TForm1::changeEvent(QEvent* event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        FormActivate();
 }

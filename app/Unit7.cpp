@@ -1,7 +1,11 @@
 #include "app/Unit7.h"
 
+#include "app/Unit1.h"
+
 #include <QListWidget>
+#include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenu>
 #include <QVBoxLayout>
 
 TForm7* Form7 = nullptr;
@@ -39,6 +43,91 @@ TForm7::TForm7(QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(ListView1);
+    connect(ListView1, &QListWidget::itemDoubleClicked, this, &TForm7::ListView1DblClick);
+    createPopupMenu();
+    PlaceBesideMainWindow();
+}
+
+void TForm7::createPopupMenu()
+{
+    PopupMenu1 = new QMenu(this);
+    PopupMenu1->setObjectName("PopupMenu1");
+    const std::tuple<const char*, const char*, void (TForm7::*)()> items[] = {
+        {"BringtoFront1", "Bring to Front", &TForm7::BringtoFront1Click},
+        {"MaximizeWindow1", "Maximize Window", &TForm7::MaximizeWindow1Click},
+        {"MinimizeWindow1", "Minimize Window", &TForm7::MinimizeWindow1Click},
+        {"Close1", "Close", &TForm7::Close1Click},
+    };
+    for (const auto& [name, caption, handler] : items) {
+        QAction* item = PopupMenu1->addAction(QString::fromLatin1(caption));
+        item->setObjectName(QString::fromLatin1(name));
+        connect(item, &QAction::triggered, this, handler);
+    }
+    ListView1->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(ListView1, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
+        PopupMenu1->popup(ListView1->viewport()->mapToGlobal(pos));
+    });
+}
+
+void TForm7::PlaceBesideMainWindow()
+{
+    const auto* main = qobject_cast<const TForm1*>(parentWidget());
+    if (!main)
+        return;
+    const int toolbarHeight = main->ToolBar1->isHidden() ? 0 : main->ToolBar1->height();
+    move(main->x() + main->width() - 250, main->y() + main->height() / 2 - toolbarHeight - 75);
+}
+
+void TForm7::showEvent(QShowEvent* event)
+{
+    PlaceBesideMainWindow();
+    raise();
+    QWidget::showEvent(event);
+}
+
+QMdiSubWindow* TForm7::SelectedWindow() const
+{
+    for (int i = 0; i < ListView1->count(); ++i) {
+        if (ListView1->item(i)->isSelected())
+            return WindowOf(ListView1->item(i));
+    }
+    return nullptr;
+}
+
+void TForm7::ListView1DblClick(QListWidgetItem* entry)
+{
+    if (entry && entry->isSelected())
+        WindowOf(entry)->mdiArea()->setActiveSubWindow(WindowOf(entry));
+}
+
+void TForm7::BringtoFront1Click()
+{
+    QMdiSubWindow* window = SelectedWindow();
+    if (!window)
+        return;
+    if (window->isMinimized())
+        window->showNormal();
+    window->mdiArea()->setActiveSubWindow(window);
+    window->widget()->setFocus();
+}
+
+void TForm7::MaximizeWindow1Click()
+{
+    if (QMdiSubWindow* window = SelectedWindow())
+        window->showMaximized();
+}
+
+void TForm7::MinimizeWindow1Click()
+{
+    if (QMdiSubWindow* window = SelectedWindow())
+        window->showMinimized();
+}
+
+// The window's close query runs: a modified document asks first.
+void TForm7::Close1Click()
+{
+    if (QMdiSubWindow* window = SelectedWindow())
+        window->close();
 }
 
 TForm7::~TForm7()

@@ -1,0 +1,200 @@
+// Window management: arranging the document windows, the Bring to Front list, the floating
+// windows, Stay on Top and the secondary windows that suspend it.
+
+#include "app/Unit1.h"
+
+#include "app/Scrlmemo.h"
+#include "app/Unit7.h"
+
+#include <QAction>
+#include <QEvent>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+
+#include <functional>
+
+namespace {
+
+// Runs a function once, when the watched window is hidden (closed).
+class HideWatcher final : public QObject
+{
+public:
+    HideWatcher(QWidget* window, std::function<void()> onHidden)
+        : QObject(window), m_onHidden(std::move(onHidden))
+    {
+        window->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Hide) {
+            watched->removeEventFilter(this);
+            deleteLater();
+            m_onHidden();
+        }
+        return false;
+    }
+
+private:
+    std::function<void()> m_onHidden;
+};
+
+// Keeps a window above all others, or lets it go back among them, where it stands.
+void setTopmost(QWidget* window, bool on)
+{
+    if (window->windowFlags().testFlag(Qt::WindowStaysOnTopHint) == on)
+        return;
+    const bool visible = window->isVisible();
+    const QRect frame = window->geometry();
+    window->setWindowFlag(Qt::WindowStaysOnTopHint, on);
+    if (visible) {
+        window->setGeometry(frame);
+        window->show();
+    }
+}
+
+QString bringToFrontCaption(int index, const QString& caption)
+{
+    return QStringLiteral("&%1 %2").arg(index + 1).arg(caption);
+}
+
+} // namespace
+
+void TForm1::Cascade1Click()
+{
+    MdiArea->cascadeSubWindows();
+}
+
+// Windows one above another, each the full width of the area.
+void TForm1::Tile1Click()
+{
+    QList<QMdiSubWindow*> windows = DocumentWindows();
+    windows.removeIf([](const QMdiSubWindow* window) { return window->isMinimized(); });
+    if (windows.isEmpty())
+        return;
+    const QRect area = MdiArea->viewport()->rect();
+    const int height = area.height() / int(windows.size());
+    for (int i = 0; i < windows.size(); ++i) {
+        windows[i]->showNormal();
+        const int bottom = i == windows.size() - 1 ? area.height() : (i + 1) * height;
+        windows[i]->setGeometry(0, i * height, area.width(), bottom - i * height);
+    }
+}
+
+void TForm1::MinimizeAll1Click()
+{
+    const QList<QMdiSubWindow*> windows = DocumentWindows();
+    for (auto it = windows.crbegin(); it != windows.crend(); ++it)
+        (*it)->showMinimized();
+}
+
+void TForm1::Window1Click()
+{
+    QMenu* list = findChild<QMenu*>(QStringLiteral("BringtoFront1"));
+    list->clear();
+    const QList<QMdiSubWindow*> windows = DocumentWindows();
+    for (int i = 0; i < windows.size(); ++i) {
+        QAction* item = list->addAction(bringToFrontCaption(i, windows[i]->windowTitle()));
+        connect(item, &QAction::triggered, this, [this, item] { BringToFrontItemClick(item); });
+    }
+    action("ShowToolbar1")->setChecked(!ToolBar1->isHidden());
+    action("ShowOpenFiles1")->setChecked(Form7 && Form7->isVisible());
+}
+
+void TForm1::BringToFrontItemClick(const QAction* item)
+{
+    const QList<QMdiSubWindow*> windows = DocumentWindows();
+    for (int i = 0; i < windows.size(); ++i) {
+        if (bringToFrontCaption(i, windows[i]->windowTitle()) == item->text()) {
+            if (windows[i]->isMinimized())
+                windows[i]->showNormal();
+            MdiArea->setActiveSubWindow(windows[i]);
+            return;
+        }
+    }
+}
+
+// The window activated longest ago comes to the front: pressed repeatedly, it goes round
+// all the windows.
+void TForm1::oggleWindows1Click()
+{
+    const QList<QMdiSubWindow*> windows = DocumentWindows();
+    if (!windows.isEmpty())
+        MdiArea->setActiveSubWindow(windows.last());
+}
+
+void TForm1::ShowToolbar1Click()
+{
+    const bool visible = ToolBar1->isHidden();
+    ToolBar1->setVisible(visible);
+    action("ShowToolbar1")->setChecked(visible);
+}
+
+void TForm1::ShowOpenFiles1Click()
+{
+    if (Form7->isVisible()) {
+        Form7->hide();
+    } else {
+        Form7->show();
+        Form7->raise();
+    }
+    action("ShowOpenFiles1")->setChecked(Form7->isVisible());
+}
+
+QList<TForm1::FloatingWindow> TForm1::floatingWindows() const
+{
+    QList<FloatingWindow> windows;
+    if (Form7)
+        windows << FloatingWindow{Form7, action("ShowOpenFiles1")};
+    return windows;
+}
+
+void TForm1::Stayontop1Click()
+{
+    const bool on = !StayOnTop;
+    setTopmost(this, on);
+    action("Stayontop1")->setChecked(on);
+    StayOnTop = on;
+    // The floating windows would fight the main window for the top: they go.
+    if (on) {
+        for (const FloatingWindow& floating : floatingWindows()) {
+            if (floating.window->isVisible())
+                floating.showCommand->trigger();
+        }
+    }
+    UpdateCommandStates();
+}
+
+void TForm1::ShowSecondaryWindow(QWidget* window)
+{
+    for (const FloatingWindow& floating : floatingWindows()) {
+        if (floating.window->isVisible())
+            setTopmost(floating.window, false);
+    }
+    StayOnTopSuspended = false;
+    if (StayOnTop) {
+        Stayontop1Click();
+        StayOnTopSuspended = true;
+    }
+    // Disabling the main window disables the windows it owns too; the secondary one stays
+    // usable.
+    setEnabled(false);
+    window->setEnabled(true);
+    new HideWatcher(window, [this] { secondaryWindowClosed(); });
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
+void TForm1::secondaryWindowClosed()
+{
+    setEnabled(true);
+    if (StayOnTopSuspended)
+        Stayontop1Click();
+    for (const FloatingWindow& floating : floatingWindows()) {
+        if (floating.window->isVisible())
+            setTopmost(floating.window, true);
+    }
+}
