@@ -111,6 +111,8 @@ public:
     QMdiSubWindow* OpenFileInNewWindow(const QString& path);
     void AddToRecentDocuments(const QString& path);
     void FilesDropped(const QStringList& paths);
+    void RecentDocuments1Click();
+    void RecentItemClick(const QString& path);
     void Save1Click();
     void SaveAs1Click();
     void SaveAll1Click();

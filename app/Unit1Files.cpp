@@ -3,6 +3,7 @@
 #include "app/Unit1.h"
 
 #include "app/BusyCursor.h"
+#include "app/RecentMenu.h"
 #include "app/Scrlmemo.h"
 #include "app/Unit7.h"
 #include "platform/Clock.h"
@@ -13,6 +14,7 @@
 #include <QFileInfo>
 #include <QLayout>
 #include <QListWidgetItem>
+#include <QMenu>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMimeData>
@@ -93,6 +95,20 @@ void TForm1::ApplyLogRule(TScrollMemo* memo)
     if (memo->LineText(0) != QLatin1String(".LOG"))
         return;
     memo->AppendLine(ShortDateLongTime(m_platform.clock.now()) + QStringLiteral("\r\n"));
+}
+
+void TForm1::RecentDocuments1Click()
+{
+    RebuildRecentMenu(findChild<QMenu*>(QStringLiteral("RecentDocuments1")),
+                      m_platform.shell.recentDocuments(), OpenFilter, m_platform.shell,
+                      [this](const QString& path) { RecentItemClick(path); });
+}
+
+// The file is already in the recent list: it is not added again.
+void TForm1::RecentItemClick(const QString& path)
+{
+    if (ConfirmRecentFileExists(path, m_platform.prompts))
+        OpenFileInNewWindow(path);
 }
 
 void TForm1::AddToRecentDocuments(const QString& path)

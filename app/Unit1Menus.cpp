@@ -402,6 +402,7 @@ void TForm1::connectMenuOpenings()
 {
     const std::pair<const char*, Handler> openings[] = {
         {"File1", &TForm1::File1Click},
+        {"RecentDocuments1", &TForm1::RecentDocuments1Click},
         {"Edit1", &TForm1::Edit1Click},
         {"Window1", &TForm1::Window1Click},
         {"PopupMenu1", &TForm1::PopupMenu1Popup},

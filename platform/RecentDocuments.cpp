@@ -1,17 +1,40 @@
 #include "platform/RecentDocuments.h"
 
 #include <QByteArray>
+#include <QFile>
 #include <QFileInfo>
 #include <QMimeDatabase>
-#include <QUrl>
 
 #include <glib.h>
 
 namespace {
 
-QString bookmarkFilePath()
+QByteArray dataFolder()
 {
-    return QString::fromLocal8Bit(g_get_user_data_dir()) + QStringLiteral("/recently-used.xbel");
+    return QByteArray(g_get_user_data_dir());
+}
+
+QByteArray bookmarkFile()
+{
+    return dataFolder() + "/recently-used.xbel";
+}
+
+// The URI as every GLib program writes it, so that a file they recorded keeps one entry.
+QByteArray fileUri(const QString& absolutePath)
+{
+    gchar* uri = g_filename_to_uri(QFile::encodeName(absolutePath).constData(), nullptr, nullptr);
+    const QByteArray result(uri);
+    g_free(uri);
+    return result;
+}
+
+// The local file a URI names; empty when it names none.
+QString localFile(const gchar* uri)
+{
+    gchar* name = g_filename_from_uri(uri, nullptr, nullptr);
+    const QString path = name ? QFile::decodeName(name) : QString();
+    g_free(name);
+    return path;
 }
 
 } // namespace
@@ -21,8 +44,10 @@ namespace RecentDocuments {
 bool add(const QString& path, const QString& applicationName)
 {
     const QString absolute = QFileInfo(path).absoluteFilePath();
-    const QByteArray uri = QUrl::fromLocalFile(absolute).toEncoded();
-    const QByteArray file = QFile::encodeName(bookmarkFilePath());
+    const QByteArray uri = fileUri(absolute);
+    if (uri.isEmpty())
+        return false;
+    const QByteArray file = bookmarkFile();
     const QByteArray mime = QMimeDatabase().mimeTypeForFile(absolute).name().toUtf8();
     const QByteArray app = applicationName.toUtf8();
     const QByteArray exec = app + " %u";
@@ -31,6 +56,8 @@ bool add(const QString& path, const QString& applicationName)
     g_bookmark_file_load_from_file(bookmarks, file.constData(), nullptr); // a missing file is fine
     g_bookmark_file_set_mime_type(bookmarks, uri.constData(), mime.constData());
     g_bookmark_file_add_application(bookmarks, uri.constData(), app.constData(), exec.constData());
+    // A new account may not have its data folder yet.
+    g_mkdir_with_parents(dataFolder().constData(), 0700);
     GError* error = nullptr;
     const bool ok = g_bookmark_file_to_file(bookmarks, file.constData(), &error);
     if (error)
@@ -42,15 +69,14 @@ bool add(const QString& path, const QString& applicationName)
 QStringList localFiles()
 {
     QStringList files;
-    const QByteArray file = QFile::encodeName(bookmarkFilePath());
     GBookmarkFile* bookmarks = g_bookmark_file_new();
-    if (g_bookmark_file_load_from_file(bookmarks, file.constData(), nullptr)) {
+    if (g_bookmark_file_load_from_file(bookmarks, bookmarkFile().constData(), nullptr)) {
         gsize count = 0;
         gchar** uris = g_bookmark_file_get_uris(bookmarks, &count);
         for (gsize i = 0; i < count; ++i) {
-            const QUrl url = QUrl::fromEncoded(QByteArray(uris[i]));
-            if (url.isLocalFile())
-                files << url.toLocalFile();
+            const QString path = localFile(uris[i]);
+            if (!path.isEmpty())
+                files << path;
         }
         g_strfreev(uris);
     }

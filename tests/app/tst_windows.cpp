@@ -62,6 +62,7 @@ private Q_SLOTS:
     void commandStatesFollowDocumentSelectionAndClipboard();
     void commandsNeedADocument();
     void showToolbarFlipsTheToolbar();
+    void documentsMenuOpensRecentFiles();
 };
 
 void TestWindows::toggleGoesRoundAllWindows()
@@ -328,6 +329,30 @@ void TestWindows::showToolbarFlipsTheToolbar()
     QVERIFY(!h.form1->ToolBar1->isHidden());
     h.form1->Window1Click();
     QVERIFY(command(h, "ShowToolbar1")->isChecked());
+}
+
+void TestWindows::documentsMenuOpensRecentFiles()
+{
+    MainWindowHarness h;
+    QVERIFY(h.show());
+    const QString root = h.environment.rootPath();
+    QVERIFY(writeFile(root + "/kept.txt", "kept"));
+    h.shell.recentDocumentsAdded = {root + "/kept.txt", root + "/report.doc", root + "/gone.txt"};
+    QMenu* documents = h.form1->findChild<QMenu*>("RecentDocuments1");
+    Q_EMIT documents->aboutToShow();
+    QStringList captions;
+    for (const QAction* item : documents->actions()) {
+        if (item->isVisible())
+            captions << item->text();
+    }
+    QCOMPARE(captions, QStringList({root + "/kept.txt", root + "/gone.txt"}));
+
+    documents->actions().at(1)->trigger();
+    QCOMPARE(h.form1->ActiveDocumentWindow()->windowTitle(), root + "/kept.txt");
+    QCOMPARE(h.shell.recentDocumentsAdded.size(), 3); // not added again
+    h.prompts.answerMessage(Answer::Ok);
+    documents->actions().at(2)->trigger();
+    QCOMPARE(shownMessages(h.prompts), QStringList{"Error Ok: Could not find file gone.txt."});
 }
 
 QTEST_MAIN(TestWindows)
