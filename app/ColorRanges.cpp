@@ -1,6 +1,7 @@
 #include "app/ColorRanges.h"
 
 #include <algorithm>
+#include <climits>
 
 std::size_t ColorRanges::firstEndingAfter(int pos) const
 {
@@ -99,4 +100,42 @@ void ColorRanges::applyEdit(int pos, int removed, int added, std::optional<QRgb>
             mergeAround(i - 1);
         }
     }
+}
+
+void ColorRanges::applyEdits(const std::vector<Edit>& edits)
+{
+    if (m_ranges.empty() || edits.empty())
+        return;
+    std::vector<ColorRange> result;
+    result.reserve(m_ranges.size() + edits.size());
+    auto append = [&result](int start, int end, QRgb color) {
+        if (end <= start)
+            return;
+        if (!result.empty() && result.back().end == start && result.back().color == color)
+            result.back().end = end;
+        else
+            result.push_back({start, end, color});
+    };
+    std::size_t next = 0; // first range that may still reach past the text copied so far
+    int copied = 0;       // the old text before this is done
+    int shift = 0;
+    // Copies the colours of old text [copied, to) to their new places.
+    auto copyUpTo = [&](int to) {
+        while (next < m_ranges.size() && m_ranges[next].end <= copied)
+            ++next;
+        for (std::size_t i = next; i < m_ranges.size() && m_ranges[i].start < to; ++i)
+            append(qMax(m_ranges[i].start, copied) + shift, qMin(m_ranges[i].end, to) + shift,
+                   m_ranges[i].color);
+    };
+    for (const Edit& edit : edits) {
+        copyUpTo(edit.pos);
+        const std::optional<QRgb> color =
+            edit.removed > 0 ? colorAt(edit.pos) : (edit.pos > 0 ? colorAt(edit.pos - 1) : std::nullopt);
+        if (color)
+            append(edit.pos + shift, edit.pos + shift + edit.added, *color);
+        copied = edit.pos + edit.removed;
+        shift += edit.added - edit.removed;
+    }
+    copyUpTo(INT_MAX);
+    m_ranges = std::move(result);
 }

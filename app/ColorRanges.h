@@ -24,6 +24,16 @@ public:
     // place. The inserted characters take insertedColor (nullopt: none).
     void applyEdit(int pos, int removed, int added, std::optional<QRgb> insertedColor);
 
+    // Many edits at once, in one pass: each replaces removed characters at pos (positions of
+    // the text before any of them, ascending, not overlapping) by added ones. Inserted text
+    // takes the colour of the first character it replaces, else of the character before it.
+    struct Edit {
+        int pos;
+        int removed;
+        int added;
+    };
+    void applyEdits(const std::vector<Edit>& edits);
+
     std::optional<QRgb> colorAt(int pos) const;
     // Index of the first range ending after pos.
     std::size_t firstEndingAfter(int pos) const;

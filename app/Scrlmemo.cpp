@@ -257,6 +257,48 @@ void TScrollMemo::ReplaceSelection(const QString& text)
     select(cursor.position(), cursor.position(), true);
 }
 
+void TScrollMemo::ReplaceMatches(const QList<int>& positions, int length,
+                                 const QString& replacement)
+{
+    if (positions.isEmpty())
+        return;
+    QString inserted = replacement;
+    normalizeLineBreaks(inserted);
+    std::vector<ColorRanges::Edit> edits;
+    edits.reserve(positions.size());
+    for (int pos : positions) {
+        const int from = toDocPos(pos);
+        edits.push_back({from, toDocPos(pos + length) - from, int(inserted.size())});
+    }
+    // The colours follow all the edits in one pass; the document reports them as one change.
+    m_colors.applyEdits(edits);
+    m_colorsFollowed = true;
+    QTextCursor cursor(document());
+    cursor.beginEditBlock();
+    int shift = 0;
+    for (const ColorRanges::Edit& edit : edits) {
+        cursor.setPosition(edit.pos + shift);
+        cursor.setPosition(edit.pos + shift + edit.removed, QTextCursor::KeepAnchor);
+        cursor.insertText(inserted);
+        shift += edit.added - edit.removed;
+    }
+    cursor.endEditBlock();
+    m_colorsFollowed = false;
+    select(cursor.position(), cursor.position(), true);
+}
+
+QChar TScrollMemo::CharAt(int pos) const
+{
+    if (pos < 0 || pos >= TextLength())
+        return {};
+    const BlockAt at = blockAtSpecPos(pos);
+    const int offset = pos - at.specStart();
+    const int lineLength = at.block.length() - 1;
+    if (offset < lineLength)
+        return document()->characterAt(at.docStart + offset);
+    return offset == lineLength ? QChar(u'\r') : QChar(u'\n');
+}
+
 void TScrollMemo::DeleteSelection()
 {
     QTextCursor cursor = cursorFor(selection());
@@ -610,10 +652,19 @@ void TScrollMemo::SetSelectionColor(const QColor& color)
         m_pendingColor = plain ? QColor() : color;
         return;
     }
-    const int from = current.start();
-    const int to = current.end();
-    m_colors.set(from, to, plain ? std::nullopt : std::optional<QRgb>(color.rgb()));
-    refreshColors(from, to);
+    colorDocRange(current.start(), current.end(), color);
+}
+
+void TScrollMemo::SetRangeColor(int start, int length, const QColor& color)
+{
+    colorDocRange(toDocPos(start), toDocPos(start + length), color);
+}
+
+void TScrollMemo::colorDocRange(int docFrom, int docTo, const QColor& color)
+{
+    const bool plain = color == m_textColor;
+    m_colors.set(docFrom, docTo, plain ? std::nullopt : std::optional<QRgb>(color.rgb()));
+    refreshColors(docFrom, docTo);
 }
 
 void TScrollMemo::refreshColors(int docFrom, int docTo)
@@ -730,6 +781,52 @@ int TScrollMemo::LineLength(int pos) const
 
 // ---- Searching -------------------------------------------------------------------------
 
+// What a search looks for: the text's lines, to be matched across line breaks.
+struct TScrollMemo::SearchPattern {
+    QStringList parts;
+    int length = 0; // counting each line break as two
+    Qt::CaseSensitivity cs = Qt::CaseInsensitive;
+    bool wholeWord = false;
+
+    SearchPattern(const QString& text, bool matchCase, bool whole)
+        : parts(splitAtLineBreaks(text)), cs(matchCase ? Qt::CaseSensitive : Qt::CaseInsensitive),
+          wholeWord(whole)
+    {
+        length = 2 * int(parts.size() - 1);
+        for (const QString& part : std::as_const(parts))
+            length += int(part.size());
+    }
+};
+
+// Whether the pattern occurs with its first line at index of block's line: a pattern of
+// several lines must end this line, match the next lines whole and begin the last one.
+bool TScrollMemo::matchesAt(const QTextBlock& block, const QString& line, qsizetype index,
+                            const SearchPattern& pattern) const
+{
+    const QStringList& parts = pattern.parts;
+    if (parts.size() > 1 && QStringView(line).mid(index).compare(parts[0], pattern.cs) != 0)
+        return false;
+    qsizetype afterIndex = index + parts[0].size();
+    QString afterLine = line;
+    QTextBlock next = block;
+    for (int i = 1; i < parts.size(); ++i) {
+        next = next.next();
+        if (!next.isValid())
+            return false;
+        afterLine = next.text();
+        const bool last = i == parts.size() - 1;
+        if (last ? !afterLine.startsWith(parts[i], pattern.cs)
+                 : afterLine.compare(parts[i], pattern.cs) != 0)
+            return false;
+        afterIndex = parts[i].size();
+    }
+    if (!pattern.wholeWord)
+        return true;
+    const bool wordBefore = index > 0 && isWordChar(line[index - 1]);
+    const bool wordAfter = afterIndex < afterLine.size() && isWordChar(afterLine[afterIndex]);
+    return !wordBefore && !wordAfter;
+}
+
 int TScrollMemo::FindTextRange(const QString& text, int start, int length, bool matchCase,
                                bool wholeWord) const
 {
@@ -738,57 +835,69 @@ int TScrollMemo::FindTextRange(const QString& text, int start, int length, bool 
     const int total = TextLength();
     start = qBound(0, start, total);
     const int end = length < 0 ? total : qMin(total, start + length);
-    const QStringList parts = splitAtLineBreaks(text);
-    int matchLength = 2 * int(parts.size() - 1);
-    for (const QString& part : parts)
-        matchLength += int(part.size());
-    if (start + matchLength > end)
+    const SearchPattern pattern(text, matchCase, wholeWord);
+    const QString& first = pattern.parts[0];
+    const bool oneLine = pattern.parts.size() == 1;
+    if (start + pattern.length > end)
         return -1;
-    const Qt::CaseSensitivity cs = matchCase ? Qt::CaseSensitive : Qt::CaseInsensitive;
-
-    // Checks that the parts after the first match the lines following block, the last part
-    // as the beginning of its line; returns the text right after the match.
-    auto restMatches = [&parts, cs](QTextBlock block, QChar& after) {
-        for (int i = 1; i < parts.size(); ++i) {
-            block = block.next();
-            if (!block.isValid())
-                return false;
-            const QString line = block.text();
-            const bool last = i == parts.size() - 1;
-            if (last ? !line.startsWith(parts[i], cs) : line.compare(parts[i], cs) != 0)
-                return false;
-            if (last)
-                after = parts[i].size() < line.size() ? line[parts[i].size()] : QChar(u'\n');
-        }
-        return true;
-    };
 
     const int firstDocPos = toDocPos(start);
     for (QTextBlock block = document()->findBlock(firstDocPos); block.isValid();
          block = block.next()) {
         const int blockStart = block.position() + block.blockNumber();
-        if (blockStart + matchLength > end)
+        if (blockStart + pattern.length > end)
             break;
         const QString line = block.text();
         const int from = block.position() < firstDocPos ? firstDocPos - block.position() : 0;
-        qsizetype index = parts.size() == 1 ? line.indexOf(parts[0], from, cs)
-                                            : line.size() - parts[0].size();
+        qsizetype index = oneLine ? line.indexOf(first, from, pattern.cs) : line.size() - first.size();
         while (index >= from) {
             const int found = blockStart + int(index);
-            if (found + matchLength > end)
+            if (found + pattern.length > end)
                 return -1;
-            QChar after = index + parts[0].size() < line.size() ? line[index + parts[0].size()]
-                                                                : QChar(u'\n');
-            bool matches = found >= start;
-            if (matches && parts.size() > 1)
-                matches = line.mid(index).compare(parts[0], cs) == 0 && restMatches(block, after);
-            if (matches && wholeWord)
-                matches = (index == 0 || !isWordChar(line[index - 1])) && !isWordChar(after);
-            if (matches)
+            if (found >= start && matchesAt(block, line, index, pattern))
                 return found;
-            if (parts.size() > 1)
+            if (!oneLine)
                 break;
-            index = line.indexOf(parts[0], index + 1, cs);
+            index = line.indexOf(first, index + 1, pattern.cs);
+        }
+    }
+    return -1;
+}
+
+int TScrollMemo::FindTextRangeBackward(const QString& text, int start, int length, bool matchCase,
+                                       bool wholeWord) const
+{
+    if (text.isEmpty())
+        return -1;
+    const int total = TextLength();
+    start = qBound(0, start, total);
+    const int end = length < 0 ? total : qMin(total, start + length);
+    const SearchPattern pattern(text, matchCase, wholeWord);
+    const QString& first = pattern.parts[0];
+    const bool oneLine = pattern.parts.size() == 1;
+    if (start + pattern.length > end)
+        return -1;
+
+    // The last possible start of a match, then back block by block.
+    const int lastStart = end - pattern.length;
+    for (QTextBlock block = document()->findBlock(toDocPos(lastStart)); block.isValid();
+         block = block.previous()) {
+        const int blockStart = block.position() + block.blockNumber();
+        const QString line = block.text();
+        if (blockStart + line.size() < start)
+            break;
+        const qsizetype highest = qMin<qsizetype>(line.size(), lastStart - blockStart);
+        qsizetype index = oneLine ? (highest < 0 ? -1 : line.lastIndexOf(first, highest, pattern.cs))
+                                  : line.size() - first.size();
+        while (index >= 0) {
+            const int found = blockStart + int(index);
+            if (found < start)
+                return -1;
+            if (found <= lastStart && matchesAt(block, line, index, pattern))
+                return found;
+            if (!oneLine || index == 0)
+                break;
+            index = line.lastIndexOf(first, index - 1, pattern.cs);
         }
     }
     return -1;
@@ -898,7 +1007,13 @@ void TScrollMemo::onContentsChange(int from, int removed, int added)
         m_dirtyColorTo = qMax(from, m_dirtyColorTo + added - removed);
     if (m_colors.empty() && !m_pendingColorSet && !m_formatsApplied)
         return;
+    if (!m_colorsFollowed)
+        followEditWithColors(from, removed, added);
+    applyColorsToBlocks(from, from + added);
+}
 
+void TScrollMemo::followEditWithColors(int from, int removed, int added)
+{
     // Inserted text takes the colour waiting at that place, else that of the text it
     // replaces, else that of the text right before it.
     std::optional<QRgb> color;
@@ -912,7 +1027,6 @@ void TScrollMemo::onContentsChange(int from, int removed, int added)
         color = m_colors.colorAt(from - 1);
     }
     m_colors.applyEdit(from, removed, added, color);
-    applyColorsToBlocks(from, from + added);
 }
 
 void TScrollMemo::onTextChanged()

@@ -45,6 +45,12 @@ public:
     void DeleteSelection();
     void SelectAllText();
     void ScrollCaretIntoView();
+    // Replaces length characters at each position (ascending, not overlapping, positions in
+    // the text before the first replacement) by the replacement, as one undo step; the caret
+    // ends after the last one. Colours follow as for ReplaceSelection.
+    void ReplaceMatches(const QList<int>& positions, int length, const QString& replacement);
+    // The character at pos: CR and LF for the two halves of a line break; null at the end.
+    QChar CharAt(int pos) const;
 
     // Whole text
     QString FullText() const;
@@ -89,6 +95,8 @@ public:
     // Highlight colours: a layer over the text, not undoable, never modifying.
     QColor SelectionColor() const;
     void SetSelectionColor(const QColor& color);
+    // Colours [start, start + length) without touching the selection.
+    void SetRangeColor(int start, int length, const QColor& color);
     const ColorRanges& Colors() const { return m_colors; }
 
     // Undo
@@ -104,6 +112,9 @@ public:
     // to the end. Line breaks in the text (CR LF, CR or LF) match one line break.
     int FindTextRange(const QString& text, int start, int length, bool matchCase,
                       bool wholeWord) const;
+    // The last occurrence lying wholly in [start, start + length), or -1.
+    int FindTextRangeBackward(const QString& text, int start, int length, bool matchCase,
+                              bool wholeWord) const;
 
     // Keys that belong to the window's commands: the control leaves them to the command's
     // shortcut and never handles them itself, also while the command is disabled.
@@ -137,10 +148,12 @@ protected:
 
 private:
     void onContentsChange(int from, int removed, int added);
+    void followEditWithColors(int from, int removed, int added);
     void onTextChanged();
     void onCursorPositionChanged();
     void applyColorsToBlocks(int docFrom, int docTo);
     void refreshColors(int docFrom, int docTo);
+    void colorDocRange(int docFrom, int docTo, const QColor& color);
     // The caret and selection the operations work on, in document positions: the widget's
     // own, or during a bulk update a private one that the widget takes over at the end.
     struct Selection {
@@ -164,6 +177,9 @@ private:
         int docStart = 0; // document position of the block's first character
         int specStart() const { return docStart + number; }
     };
+    struct SearchPattern;
+    bool matchesAt(const QTextBlock& block, const QString& line, qsizetype index,
+                   const SearchPattern& pattern) const;
     BlockAt blockAtSpecPos(int pos) const;
     BlockAt findBlockAtSpecPos(int pos) const;
     BlockAt stepToBlockAt(int pos, QTextBlock block) const;
@@ -191,6 +207,7 @@ private:
     bool m_bulkScroll = false;
     Selection m_bulkSelection;
     bool m_quietCursor = false;
+    bool m_colorsFollowed = false; // the colour ranges already follow the running edit
     bool m_undoing = false;
     int m_undoFrom = -1; // what the running undo restored, in document positions
     int m_undoTo = -1;
