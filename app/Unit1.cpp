@@ -56,6 +56,7 @@ TForm1::TForm1(Platform& platform, QWidget* parent) : QMainWindow(parent), m_pla
     connectMenuOpenings();
     createToolBar();
     createStatusBar();
+    createEditingParts();
 
     MdiArea = new QMdiArea;
     MdiArea->setObjectName("MdiArea");

@@ -7,6 +7,7 @@
 #include <QKeySequence>
 #include <QList>
 #include <QMainWindow>
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 
@@ -14,6 +15,9 @@
 
 class QAction;
 class QPrinter;
+class QTimer;
+class TFindDialog;
+class TReplaceDialog;
 class QLabel;
 class QMdiArea;
 class QMdiSubWindow;
@@ -33,7 +37,8 @@ enum : unsigned {
     ClipboardText = 1u << 11, // the clipboard holds text
     File = 1u << 12,          // the active document's caption names an existing file
     NoStayOnTop = 1u << 13,   // Stay on Top is off
-    All = Document | Selection | Undo | ClipboardText | File | NoStayOnTop
+    Bookmark = 1u << 14,      // the active document's bookmark lies inside its text
+    All = Document | Selection | Undo | ClipboardText | File | NoStayOnTop | Bookmark
 };
 }
 
@@ -134,6 +139,60 @@ public:
     void SetFont1Click();
     void HelpTopics1Click();
 
+    // Editing (editing/Unit1Editing.cpp)
+    void Undo1Click();
+    void Cut1Click();
+    void Copy1Click();
+    void Paste1Click();
+    void Delete1Click();
+    void Crop1Click();
+    void SelectAll1Click();
+    void TimeDate1Click();
+    void WordWrap1Click();
+    void Insertfile1Click();
+    void Execute1Click();
+    void Execute2Click();
+    void AutoPaste1Click();
+    void Timer1Timer();
+    QTimer* Timer1 = nullptr; // Auto Paste: looks at the clipboard every second
+    QPointer<QMdiSubWindow> AutoPasteTarget;
+    QString AutoPasteLastText;
+
+    // Highlighting and the bookmark (editing/Unit1Highlight.cpp)
+    void Highlight1Click();
+    void Highlight2Click();
+    void ClearHighlights1Click();
+    // Colours every occurrence of text (ignoring case) with the highlight colour, leaving
+    // the selection and the modified flag as they were.
+    void HighlightAllOccurrences(TScrollMemo* memo, const QString& text, bool wholeWord);
+    void FindandHighlight1Click();
+    void Set1Click();
+    void Goto1Click();
+    void Bookmark1Click();
+
+    // Find and replace (editing/Unit1Search.cpp)
+    struct SearchOptions {
+        bool matchCase = false;
+        bool wholeWord = false;
+    };
+    TFindDialog* FindDialog1 = nullptr;
+    TReplaceDialog* ReplaceDialog1 = nullptr;
+    void FindReplace1Click();
+    void Findnext1Click();
+    void Replace1Click();
+    void FindDialog1Show();
+    void FindDialog1Find();
+    void ReplaceDialog1Show();
+    void ReplaceDialog1Find();
+    void ReplaceDialog1Replace(bool replaceAll);
+    // Select the next (previous) occurrence after (before) the caret; false, with a message,
+    // when there is none.
+    bool SearchDown(TScrollMemo* memo, const QString& text, bool replaceDialogText,
+                    bool finishedReport, const SearchOptions& options);
+    bool SearchUp(TScrollMemo* memo, const QString& text, bool replaceDialogText,
+                  bool finishedReport, const SearchOptions& options);
+    void ReplaceStep(TScrollMemo* memo, bool replaceAll);
+
     // Window management (Unit1Windows.cpp)
     void Cascade1Click();
     void Tile1Click();
@@ -202,6 +261,11 @@ private:
     void updateOpenFilesEntry(QMdiSubWindow* window);
     void ApplyLogRule(TScrollMemo* memo);
     void connectMenuOpenings();
+    void createEditingParts();
+    bool searchFound(TScrollMemo* memo, int found, int length, bool replaceDialogText,
+                     bool finishedReport, int savedStart, int savedLength);
+    void replaceAllFromCaret(TScrollMemo* memo, const QString& text, const SearchOptions& options);
+    void showInformation(const QString& text);
     void refreshActiveFileExists();
     void activateDocument(QMdiSubWindow* window);
 

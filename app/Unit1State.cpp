@@ -55,6 +55,8 @@ void TForm1::UpdateCommandStates()
         present |= CommandNeeds::File;
     if (!StayOnTop)
         present |= CommandNeeds::NoStayOnTop;
+    if (memo && memo->BookmarkPos > 0 && memo->BookmarkPos < memo->TextLength())
+        present |= CommandNeeds::Bookmark;
     for (const auto& [command, needs] : std::as_const(m_commandNeeds))
         command->setEnabled((needs & present) == needs);
     if (memo)

@@ -1,5 +1,6 @@
 #include "app/Unit1.h"
 #include "app/Unit7.h"
+#include "editing/Unit13.h"
 #include "platform/Clock.h"
 #include "platform/Prompts.h"
 #include "platform/Shell.h"
@@ -19,7 +20,9 @@ int main(int argc, char** argv)
     TForm1 form1(platform);
     form1.CommandLineParameters = QApplication::arguments().mid(1);
     prompts.setParent(&form1);
-    new TForm7(&form1); // a tool window of the main window, which owns it
+    // The other windows, in their order of creation; the main window owns them.
+    new TForm7(&form1);
+    new TForm13(&form1);
 
     form1.show();
     return QApplication::exec();

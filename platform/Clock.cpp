@@ -12,3 +12,11 @@ QString ShortDateLongTime(const QDateTime& when)
     return locale.toString(when.date(), QLocale::ShortFormat) + u' ' +
            locale.toString(when.time(), timeFormat);
 }
+
+QString ShortDateAndTime(const QDateTime& when)
+{
+    const QTime time = when.time();
+    if (time.hour() == 0 && time.minute() == 0 && time.second() == 0)
+        return QLocale().toString(when.date(), QLocale::ShortFormat);
+    return ShortDateLongTime(when);
+}

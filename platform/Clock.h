@@ -19,3 +19,5 @@ public:
 // The locale's short date and long time (with seconds, without the time zone), separated
 // by a blank: the time stamp of .LOG files and of Time/Date.
 QString ShortDateLongTime(const QDateTime& when);
+// The same, but the date alone at midnight exactly.
+QString ShortDateAndTime(const QDateTime& when);

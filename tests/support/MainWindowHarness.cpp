@@ -2,11 +2,13 @@
 
 #include "app/Unit1.h"
 #include "app/Unit7.h"
+#include "editing/Unit13.h"
 
 #include <QTest>
 
 MainWindowHarness::MainWindowHarness()
-    : form1(std::make_unique<TForm1>(platform)), form7(new TForm7(form1.get()))
+    : form1(std::make_unique<TForm1>(platform)), form7(new TForm7(form1.get())),
+      form13(new TForm13(form1.get()))
 {
 }
 
@@ -17,6 +19,7 @@ void MainWindowHarness::restart()
     form1.reset();
     form1 = std::make_unique<TForm1>(platform);
     form7 = new TForm7(form1.get());
+    form13 = new TForm13(form1.get());
 }
 
 bool MainWindowHarness::show()

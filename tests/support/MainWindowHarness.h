@@ -11,6 +11,7 @@
 
 class TForm1;
 class TForm7;
+class TForm13;
 
 // The real main window and Open Files window on scripted prompts, shell and clock, in a
 // fresh test environment. Created hidden, as at program start.
@@ -33,5 +34,6 @@ public:
     FixedClock clock;
     Platform platform{prompts, shell, clock};
     std::unique_ptr<TForm1> form1;
-    TForm7* form7 = nullptr; // owned by form1
+    TForm7* form7 = nullptr;   // owned by form1
+    TForm13* form13 = nullptr; // owned by form1
 };

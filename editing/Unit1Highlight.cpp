@@ -1,0 +1,88 @@
+// Highlighting (the highlight colour on chosen text) and the bookmark of each document.
+
+#include "app/Unit1.h"
+
+#include "app/Scrlmemo.h"
+#include "editing/SearchText.h"
+#include "editing/Unit13.h"
+
+#include <QAction>
+
+// Colours plain text, uncolours highlighted text; never marks the document modified.
+void TForm1::Highlight1Click()
+{
+    TScrollMemo* memo = ActiveMemo();
+    if (!memo)
+        return;
+    const bool modified = memo->ModifiedFlag();
+    const bool plain = memo->SelectionColor() == memo->EditorFontColor();
+    memo->SetSelectionColor(plain ? HighlightColor : memo->EditorFontColor());
+    memo->SetModifiedFlag(modified);
+}
+
+void TForm1::Highlight2Click()
+{
+    Highlight1Click();
+}
+
+void TForm1::ClearHighlights1Click()
+{
+    TScrollMemo* memo = ActiveMemo();
+    if (!memo)
+        return;
+    const bool modified = memo->ModifiedFlag();
+    const int start = memo->SelStart();
+    const int length = memo->SelLength();
+    memo->SelectAllText();
+    memo->SetSelectionColor(memo->EditorFontColor());
+    memo->SetModifiedFlag(modified);
+    memo->SetSelStart(start);
+    memo->SetSelLength(length);
+}
+
+// Overlapping occurrences are all coloured: each search starts one character after the
+// start of the last match.
+void TForm1::HighlightAllOccurrences(TScrollMemo* memo, const QString& text, bool wholeWord)
+{
+    if (text.isEmpty())
+        return;
+    const QString find = WithCrLfBreaks(text);
+    const int start = memo->SelStart();
+    const int length = memo->SelLength();
+    const bool modified = memo->ModifiedFlag();
+    memo->BeginBulkUpdate();
+    for (int found : AllOccurrences(memo->FullText(), find, wholeWord))
+        memo->SetRangeColor(found, int(find.size()), HighlightColor);
+    memo->SetSelStart(start);
+    memo->SetSelLength(length);
+    memo->EndBulkUpdate();
+    memo->SetModifiedFlag(modified);
+}
+
+void TForm1::FindandHighlight1Click()
+{
+    Form13->show();
+    Form13->raise();
+    Form13->activateWindow();
+}
+
+void TForm1::Set1Click()
+{
+    if (TScrollMemo* memo = ActiveMemo())
+        memo->BookmarkPos = memo->SelStart();
+}
+
+// A bookmark at 0 means none; one beyond the end of the text waits until the text grows.
+void TForm1::Goto1Click()
+{
+    TScrollMemo* memo = ActiveMemo();
+    if (!memo || memo->BookmarkPos <= 0 || memo->BookmarkPos >= memo->TextLength())
+        return;
+    memo->SetSelStart(memo->BookmarkPos);
+    memo->ScrollCaretIntoView();
+}
+
+void TForm1::Bookmark1Click()
+{
+    UpdateCommandStates();
+}

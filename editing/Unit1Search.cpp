@@ -1,0 +1,201 @@
+// Find and replace in the active document, through the modeless Find and Replace dialogs.
+// A search ends at the end (or the start) of the document: there is no wrap-around.
+
+#include "app/Unit1.h"
+
+#include "app/BusyCursor.h"
+#include "app/Scrlmemo.h"
+#include "editing/FindDialogs.h"
+#include "editing/SearchText.h"
+
+namespace {
+
+const QString FinishedMessage = QStringLiteral("Tavro has finished going through the document.");
+
+QString cannotFindMessage(const QString& text)
+{
+    return QStringLiteral("Cannot find \"") + text + u'"';
+}
+
+TForm1::SearchOptions optionsOf(const TSearchDialog* dialog)
+{
+    return {dialog->MatchCase(), dialog->WholeWord()};
+}
+
+void showDialog(QDialog* dialog)
+{
+    dialog->show();
+    dialog->raise();
+    dialog->activateWindow();
+}
+
+} // namespace
+
+void TForm1::showInformation(const QString& text)
+{
+    m_platform.prompts.message(MessageKind::Information, text, MessageButtons::Ok);
+}
+
+// ---- Opening the dialogs: the selection becomes the search text ------------------------
+
+void TForm1::FindReplace1Click()
+{
+    FindDialog1Show();
+    showDialog(FindDialog1);
+}
+
+void TForm1::FindDialog1Show()
+{
+    if (const TScrollMemo* memo = ActiveMemo())
+        FindDialog1->SetFindText(memo->SelectedText());
+}
+
+void TForm1::Replace1Click()
+{
+    ReplaceDialog1Show();
+    showDialog(ReplaceDialog1);
+}
+
+void TForm1::ReplaceDialog1Show()
+{
+    if (const TScrollMemo* memo = ActiveMemo())
+        ReplaceDialog1->SetFindText(memo->SelectedText());
+}
+
+// ---- Find --------------------------------------------------------------------------------
+
+void TForm1::Findnext1Click()
+{
+    if (FindDialog1->FindText().isEmpty())
+        FindReplace1Click();
+    else
+        FindDialog1Find();
+}
+
+void TForm1::FindDialog1Find()
+{
+    TScrollMemo* memo = ActiveMemo();
+    if (!memo)
+        return;
+    const QString text = FindDialog1->FindText();
+    if (FindDialog1->Down())
+        SearchDown(memo, text, false, false, optionsOf(FindDialog1));
+    else
+        SearchUp(memo, text, false, false, optionsOf(FindDialog1));
+}
+
+void TForm1::ReplaceDialog1Find()
+{
+    if (TScrollMemo* memo = ActiveMemo())
+        SearchDown(memo, ReplaceDialog1->FindText(), true, false, optionsOf(ReplaceDialog1));
+}
+
+// A selection as long as the search text is taken to be the last match: the search starts
+// one character further on.
+bool TForm1::SearchDown(TScrollMemo* memo, const QString& text, bool replaceDialogText,
+                        bool finishedReport, const SearchOptions& options)
+{
+    if (text.isEmpty())
+        return false;
+    const QString find = WithCrLfBreaks(text);
+    const int savedStart = memo->SelStart();
+    const int savedLength = memo->SelLength();
+    if (savedLength == find.size())
+        memo->SetSelStart(savedStart + 1);
+    const int from = memo->SelStart();
+    const int found = memo->FindTextRange(find, from, memo->TextLength() - from,
+                                          options.matchCase, options.wholeWord);
+    return searchFound(memo, found, int(find.size()), replaceDialogText, finishedReport,
+                       savedStart, savedLength);
+}
+
+bool TForm1::SearchUp(TScrollMemo* memo, const QString& text, bool replaceDialogText,
+                      bool finishedReport, const SearchOptions& options)
+{
+    if (text.isEmpty())
+        return false;
+    const QString find = WithCrLfBreaks(text);
+    const int savedStart = memo->SelStart();
+    const int savedLength = memo->SelLength();
+    if (savedLength == find.size())
+        memo->SetSelStart(savedStart - 1);
+    // The last occurrence that ends before the caret.
+    const int found = memo->FindTextRangeBackward(find, 0, memo->SelStart(), options.matchCase,
+                                                  options.wholeWord);
+    return searchFound(memo, found, int(find.size()), replaceDialogText, finishedReport,
+                       savedStart, savedLength);
+}
+
+// Selects the match; without one, reports and (for the Cannot-find report) puts the
+// selection back.
+bool TForm1::searchFound(TScrollMemo* memo, int found, int length, bool replaceDialogText,
+                         bool finishedReport, int savedStart, int savedLength)
+{
+    if (found >= 0) {
+        memo->SetSelStart(found);
+        memo->SetSelLength(length);
+        return true;
+    }
+    if (finishedReport) {
+        showInformation(FinishedMessage);
+        return false;
+    }
+    const TSearchDialog* dialog = replaceDialogText ? static_cast<TSearchDialog*>(ReplaceDialog1)
+                                                    : static_cast<TSearchDialog*>(FindDialog1);
+    showInformation(cannotFindMessage(dialog->FindText()));
+    memo->SetSelStart(savedStart);
+    memo->SetSelLength(savedLength);
+    return false;
+}
+
+// ---- Replace -----------------------------------------------------------------------------
+
+void TForm1::ReplaceDialog1Replace(bool replaceAll)
+{
+    if (TScrollMemo* memo = ActiveMemo())
+        ReplaceStep(memo, replaceAll);
+}
+
+// Replace: the selected match is replaced and the next one selected. Replace All: every
+// match from the caret to the end, as one undo step.
+void TForm1::ReplaceStep(TScrollMemo* memo, bool replaceAll)
+{
+    const QString text = ReplaceDialog1->FindText();
+    // An empty search text finds nothing: nothing is replaced, nothing inserted.
+    if (text.isEmpty())
+        return;
+    const SearchOptions options = optionsOf(ReplaceDialog1);
+    if (replaceAll) {
+        replaceAllFromCaret(memo, WithCrLfBreaks(text), options);
+        return;
+    }
+    if (memo->SelectedText().compare(WithCrLfBreaks(text), Qt::CaseInsensitive) == 0)
+        memo->ReplaceSelection(ReplaceDialog1->ReplaceText());
+    if (!SearchDown(memo, text, false, true, options))
+        showInformation(cannotFindMessage(text));
+}
+
+// Finds every match the replace-and-search-on loop would reach, in the text as it is, and
+// replaces them all in one edit: the same result, in one pass over the text.
+void TForm1::replaceAllFromCaret(TScrollMemo* memo, const QString& find, const SearchOptions& options)
+{
+    BusyCursor busy;
+    const QString replacement = ReplaceDialog1->ReplaceText();
+    const int start = memo->SelStart();
+    const int length = memo->SelLength();
+    QList<int> positions;
+    int from = start;
+    int previousEnd = -1;
+    if (memo->SelectedText().compare(find, Qt::CaseInsensitive) == 0) {
+        positions << start;
+        from = previousEnd = start + length;
+    } else if (length == find.size()) {
+        from = start + 1;
+    }
+    positions += ReplaceAllMatches(memo->FullText(), find, from, options.matchCase,
+                                   options.wholeWord, WithCrLfBreaks(replacement), previousEnd);
+    if (positions.isEmpty() && from != start)
+        memo->SetSelStart(from);
+    memo->ReplaceMatches(positions, int(find.size()), replacement);
+    showInformation(FinishedMessage);
+}
