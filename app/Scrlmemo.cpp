@@ -516,13 +516,14 @@ int TScrollMemo::LineCount() const
 
 void TScrollMemo::BeginBulkUpdate()
 {
-    if (m_bulkDepth++ == 0) {
+    if (m_bulkDepth == 0) {
+        m_bulkSelection = selection(); // the widget's, read before the bulk update starts
         m_bulkChanged = false;
         m_bulkSelectionChanged = false;
         m_bulkScroll = false;
-        m_bulkSelection = selection();
         viewport()->setUpdatesEnabled(false);
     }
+    ++m_bulkDepth;
 }
 
 void TScrollMemo::EndBulkUpdate()

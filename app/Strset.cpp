@@ -11,9 +11,13 @@ bool TStrSet::LoadFromFile(const QString& path)
     if (!file.open(QIODevice::ReadOnly))
         return false;
     QString text = decodeEightBitText(file.readAll());
+    m_strings.clear();
+    if (text.isEmpty())
+        return true;
+    // The break that ends the last line does not start another one.
     if (text.endsWith('\n'))
         text.chop(1);
-    m_strings = text.isEmpty() ? QStringList() : text.split('\n');
+    m_strings = text.split('\n');
     return true;
 }
 

@@ -88,13 +88,9 @@ void TForm1::Paste1Click()
     memo->ReplaceSelection(text);
     if (!highlighted)
         return;
+    // The pasted text ends at the caret; recolouring it leaves the caret where it is.
     const int length = int(text.size());
-    memo->BeginBulkUpdate();
-    memo->SetSelLength(-length);
-    const int start = memo->SelStart();
-    memo->SetSelectionColor(memo->EditorFontColor());
-    memo->SetSelStart(start + length);
-    memo->EndBulkUpdate();
+    memo->SetRangeColor(memo->SelStart() - length, length, memo->EditorFontColor());
 }
 
 // Without a selection the character at the caret goes, a whole line break at a CR.

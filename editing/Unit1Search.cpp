@@ -100,9 +100,14 @@ bool TForm1::SearchDown(TScrollMemo* memo, const QString& text, bool replaceDial
     const QString find = WithCrLfBreaks(text);
     const int savedStart = memo->SelStart();
     const int savedLength = memo->SelLength();
-    if (savedLength == find.size())
-        memo->SetSelStart(savedStart + 1);
-    const int from = memo->SelStart();
+    int from = savedStart;
+    if (savedLength == find.size()) {
+        // One past the start of the last match, also when that start is a line break: the
+        // caret cannot stand between its CR and LF (it would go back to the CR and the same
+        // match be found again), the search can start there.
+        from = savedStart + 1;
+        memo->SetSelStart(from);
+    }
     const int found = memo->FindTextRange(find, from, memo->TextLength() - from,
                                           options.matchCase, options.wholeWord);
     return searchFound(memo, found, int(find.size()), replaceDialogText, finishedReport,

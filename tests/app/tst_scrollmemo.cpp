@@ -531,7 +531,12 @@ void TestScrollMemo::bulkUpdateCoalescesEvents()
     memo.SetFullText("a a a a");
     QSignalSpy changes(&memo, &TScrollMemo::OnChange);
     QSignalSpy selections(&memo, &TScrollMemo::OnSelectionChange);
+    select(memo, 2, 1);
+    selections.clear();
     memo.BeginBulkUpdate();
+    // The selection carries into the bulk update.
+    QCOMPARE(memo.SelStart(), 2);
+    QCOMPARE(memo.SelectedText(), QString("a"));
     for (int pos : {0, 2, 4, 6}) {
         select(memo, pos, 1);
         memo.SetSelectionColor(Red);

@@ -120,6 +120,17 @@ void TestTextLogic::strSetLoadsAnySeparatorAndSavesCrLf()
     TStrSet copy;
     QVERIFY(copy.LoadFromFile(path));
     QCOMPARE(copy.Strings(), set.Strings());
+
+    // A file of one line break holds one empty line; an empty file none.
+    for (const auto& [bytes, lines] : {std::pair<QByteArray, QStringList>{"\r\n", {""}},
+                                       {"", {}}, {"x", {"x"}}}) {
+        QFile raw(path);
+        QVERIFY(raw.open(QIODevice::WriteOnly));
+        raw.write(bytes);
+        raw.close();
+        QVERIFY(copy.LoadFromFile(path));
+        QCOMPARE(copy.Strings(), lines);
+    }
 }
 
 QTEST_MAIN(TestTextLogic)
