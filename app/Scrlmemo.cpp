@@ -828,19 +828,26 @@ bool TScrollMemo::matchesAt(const QTextBlock& block, const QString& line, qsizet
     return !wordBefore && !wordAfter;
 }
 
+// [start, start + length) within the text; a negative length reaches to the end.
+std::pair<int, int> TScrollMemo::searchRange(int start, int length) const
+{
+    const int total = TextLength();
+    start = qBound(0, start, total);
+    return {start, length < 0 ? total : qMin(total, start + length)};
+}
+
 int TScrollMemo::FindTextRange(const QString& text, int start, int length, bool matchCase,
                                bool wholeWord) const
 {
     if (text.isEmpty())
         return -1;
-    const int total = TextLength();
-    start = qBound(0, start, total);
-    const int end = length < 0 ? total : qMin(total, start + length);
     const SearchPattern pattern(text, matchCase, wholeWord);
-    const QString& first = pattern.parts[0];
-    const bool oneLine = pattern.parts.size() == 1;
+    const auto [from, end] = searchRange(start, length);
+    start = from;
     if (start + pattern.length > end)
         return -1;
+    const QString& first = pattern.parts[0];
+    const bool oneLine = pattern.parts.size() == 1;
 
     const int firstDocPos = toDocPos(start);
     for (QTextBlock block = document()->findBlock(firstDocPos); block.isValid();
@@ -870,14 +877,13 @@ int TScrollMemo::FindTextRangeBackward(const QString& text, int start, int lengt
 {
     if (text.isEmpty())
         return -1;
-    const int total = TextLength();
-    start = qBound(0, start, total);
-    const int end = length < 0 ? total : qMin(total, start + length);
     const SearchPattern pattern(text, matchCase, wholeWord);
-    const QString& first = pattern.parts[0];
-    const bool oneLine = pattern.parts.size() == 1;
+    const auto [from, end] = searchRange(start, length);
+    start = from;
     if (start + pattern.length > end)
         return -1;
+    const QString& first = pattern.parts[0];
+    const bool oneLine = pattern.parts.size() == 1;
 
     // The last possible start of a match, then back block by block.
     const int lastStart = end - pattern.length;

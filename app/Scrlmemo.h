@@ -178,6 +178,7 @@ private:
         int specStart() const { return docStart + number; }
     };
     struct SearchPattern;
+    std::pair<int, int> searchRange(int start, int length) const;
     bool matchesAt(const QTextBlock& block, const QString& line, qsizetype index,
                    const SearchPattern& pattern) const;
     BlockAt blockAtSpecPos(int pos) const;

@@ -18,6 +18,7 @@ class QPrinter;
 class QTimer;
 class TFindDialog;
 class TReplaceDialog;
+class TSearchDialog;
 class QLabel;
 class QMdiArea;
 class QMdiSubWindow;
@@ -266,6 +267,7 @@ private:
                      bool finishedReport, int savedStart, int savedLength);
     void replaceAllFromCaret(TScrollMemo* memo, const QString& text, const SearchOptions& options);
     void showInformation(const QString& text);
+    void takeSelectionAsSearchText(TSearchDialog* dialog);
     void refreshActiveFileExists();
     void activateDocument(QMdiSubWindow* window);
 

@@ -46,8 +46,7 @@ void TForm1::FindReplace1Click()
 
 void TForm1::FindDialog1Show()
 {
-    if (const TScrollMemo* memo = ActiveMemo())
-        FindDialog1->SetFindText(memo->SelectedText());
+    takeSelectionAsSearchText(FindDialog1);
 }
 
 void TForm1::Replace1Click()
@@ -58,8 +57,13 @@ void TForm1::Replace1Click()
 
 void TForm1::ReplaceDialog1Show()
 {
+    takeSelectionAsSearchText(ReplaceDialog1);
+}
+
+void TForm1::takeSelectionAsSearchText(TSearchDialog* dialog)
+{
     if (const TScrollMemo* memo = ActiveMemo())
-        ReplaceDialog1->SetFindText(memo->SelectedText());
+        dialog->SetFindText(memo->SelectedText());
 }
 
 // ---- Find --------------------------------------------------------------------------------
