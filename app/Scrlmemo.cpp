@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QFile>
+#include <QFileInfo>
 #include <QFontDatabase>
 #include <QFontMetricsF>
 #include <QKeyEvent>
@@ -18,8 +19,10 @@
 namespace {
 
 constexpr int MaxLineText = 4096;
+constexpr int ColoredLine = 1; // block user state of a line that holds colour formats
 constexpr qsizetype LoadChunk = 1 << 20;
 constexpr qsizetype SaveChunk = 1 << 20;
+constexpr qint64 MaxFileSize = qint64(512) << 20;
 
 bool isWordChar(QChar c)
 {
@@ -369,12 +372,9 @@ void TScrollMemo::clearAllText()
 {
     m_colors.clear();
     m_pendingColorSet = false;
-    if (m_formatsApplied) {
-        for (QTextBlock block = document()->begin(); block.isValid(); block = block.next())
-            block.layout()->clearFormats();
-        m_formatsApplied = false;
-    }
-    document()->clear();
+    m_formatsApplied = false;
+    document()->clear(); // the blocks and their colour formats go with the text
+    document()->firstBlock().layout()->clearFormats();
 }
 
 // Fills the (empty) document at its end in chunks cut after line feeds, inside one edit
@@ -407,6 +407,12 @@ bool TScrollMemo::fillFromBytes(QByteArrayView bytes, TextEncoding encoding)
 
 FileResult TScrollMemo::LoadLinesFromFile(const QString& path)
 {
+    // A device or pipe could block for ever or never end; positions are ints.
+    const QFileInfo info(path);
+    if (info.exists() && !info.isFile())
+        return FileResult::failure(QStringLiteral("Not a file"));
+    if (info.size() > MaxFileSize)
+        return FileResult::failure(QStringLiteral("File too large"));
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return FileResult::failure(file.errorString());
@@ -419,7 +425,7 @@ FileResult TScrollMemo::LoadLinesFromFile(const QString& path)
     // Undo off during the fill: the history is empty after a load anyway.
     document()->setUndoRedoEnabled(false);
     clearAllText();
-    if (!fillFromBytes(bytes, TextEncoding::Utf8)) {
+    if (!QByteArrayView(bytes).isValidUtf8() || !fillFromBytes(bytes, TextEncoding::Utf8)) {
         // Not UTF-8 (or not holdable as such): one byte is one character, so every byte
         // sequence survives a save.
         clearAllText();
@@ -435,16 +441,7 @@ FileResult TScrollMemo::LoadLinesFromFile(const QString& path)
 
 FileResult TScrollMemo::SaveLinesToFile(const QString& path)
 {
-    FileFormat format = m_format;
-    if (format.encoding == TextEncoding::Latin1) {
-        // Text typed since the load may not fit in one byte a character: keep it as UTF-8.
-        for (QTextBlock block = document()->begin(); block.isValid(); block = block.next()) {
-            if (!fitsLatin1(block.text())) {
-                format.encoding = TextEncoding::Utf8;
-                break;
-            }
-        }
-    }
+    const FileFormat format = m_format;
     const QByteArray lineBreak = lineBreakBytes(format.lineBreak);
 
     // Written in chunks, each write checked: one short write must not leave a truncated
@@ -476,7 +473,6 @@ FileResult TScrollMemo::SaveLinesToFile(const QString& path)
     }
     if (!file.commit())
         return FileResult::failure(file.errorString());
-    m_format = format;
     return {};
 }
 
@@ -701,10 +697,14 @@ void TScrollMemo::applyColorsToBlocks(int docFrom, int docTo)
             if (to > from)
                 formats.append({from - start, to - from, colorFormat(ranges[i].color)});
         }
+        // A line that never had colours needs no layout made for it just to say so.
+        if (formats.isEmpty() && block.userState() != ColoredLine)
+            continue;
         QTextLayout* layout = block.layout();
         if (formats == layout->formats())
             continue;
         layout->setFormats(formats);
+        block.setUserState(formats.isEmpty() ? -1 : ColoredLine);
         if (changedFrom < 0)
             changedFrom = start;
         changedTo = start + block.length();
@@ -915,7 +915,7 @@ int TScrollMemo::FindTextRangeBackward(const QString& text, int start, int lengt
 void TScrollMemo::CopySelectionToClipboard()
 {
     QString text = SelectedText();
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    normalizeLineBreaks(text);
     QApplication::clipboard()->setText(text);
 }
 
@@ -967,6 +967,23 @@ void TScrollMemo::keyPressEvent(QKeyEvent* event)
         return;
     }
     QPlainTextEdit::keyPressEvent(event);
+}
+
+// Copy, cut and drag by Qt's own keys and mouse carry the raw text, with LF breaks.
+QMimeData* TScrollMemo::createMimeDataFromSelection() const
+{
+    auto* data = new QMimeData;
+    QString text = SelectedText();
+    normalizeLineBreaks(text);
+    data->setText(text);
+    return data;
+}
+
+// Pasted and dropped text goes in as one undoable replacement, like any other.
+void TScrollMemo::insertFromMimeData(const QMimeData* source)
+{
+    if (source->hasText())
+        ReplaceSelection(source->text());
 }
 
 bool TScrollMemo::canInsertFromMimeData(const QMimeData* source) const
@@ -1024,7 +1041,9 @@ void TScrollMemo::followEditWithColors(int from, int removed, int added)
     // Inserted text takes the colour waiting at that place, else that of the text it
     // replaces, else that of the text right before it.
     std::optional<QRgb> color;
-    if (m_pendingColorSet && removed == 0 && from == m_pendingColorPos) {
+    if (m_undoing) {
+        // Restored text comes back plain: colours are not part of the undo history.
+    } else if (m_pendingColorSet && removed == 0 && from == m_pendingColorPos) {
         if (m_pendingColor.isValid())
             color = m_pendingColor.rgb();
         m_pendingColorSet = false;

@@ -109,17 +109,35 @@ bool fitsLatin1(QStringView text)
     return true;
 }
 
+// One byte a character keeps every byte of a file loaded that way; a character typed since
+// that does not fit in a byte is written as UTF-8 rather than lost.
 QByteArray encodeText(QStringView text, TextEncoding encoding)
 {
-    return encoding == TextEncoding::Latin1 ? text.toLatin1() : text.toUtf8();
+    if (encoding == TextEncoding::Utf8)
+        return text.toUtf8();
+    if (fitsLatin1(text))
+        return text.toLatin1();
+    QByteArray bytes;
+    bytes.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c.unicode() <= 0xFF) {
+            bytes += char(c.unicode());
+            continue;
+        }
+        const qsizetype length = c.isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
+        bytes += text.mid(i, length).toUtf8();
+        i += length - 1;
+    }
+    return bytes;
 }
 
 QString decodeEightBitText(QByteArrayView bytes)
 {
+    if (!bytes.isValidUtf8())
+        return latin1ToDocumentText(bytes);
     QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::ConvertInitialBom);
     QString text = utf8.decode(bytes);
-    if (utf8.hasError())
-        return latin1ToDocumentText(bytes);
     normalizeLineBreaks(text);
     return text;
 }
@@ -127,4 +145,21 @@ QString decodeEightBitText(QByteArrayView bytes)
 QByteArray encodeEightBitText(QStringView text)
 {
     return encodeText(text, fitsLatin1(text) ? TextEncoding::Latin1 : TextEncoding::Utf8);
+}
+
+QString crLfLineBreaks(QStringView text)
+{
+    QString result;
+    result.reserve(text.size() + text.size() / 16);
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c == u'\r' || c == u'\n') {
+            result += QStringLiteral("\r\n");
+            if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n')
+                ++i;
+        } else {
+            result += c;
+        }
+    }
+    return result;
 }

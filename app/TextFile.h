@@ -43,6 +43,9 @@ QString latin1ToDocumentText(QByteArrayView bytes);
 // True when every character can be written as one Latin-1 byte.
 bool fitsLatin1(QStringView text);
 
+// Every line break (CR LF, CR or LF) as CR LF, in one pass.
+QString crLfLineBreaks(QStringView text);
+
 // Encodes one line for writing.
 QByteArray encodeText(QStringView text, TextEncoding encoding);
 

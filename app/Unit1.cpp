@@ -15,6 +15,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QStatusBar>
+#include <QTimer>
 #include <QVBoxLayout>
 
 TForm1* Form1 = nullptr;
@@ -172,6 +173,8 @@ void TForm1::closeEvent(QCloseEvent* event)
 // Every document window is asked, the active one first; the first refusal stops the close.
 bool TForm1::FormCloseQuery()
 {
+    // Nothing may be appended to a document once it has been asked about.
+    const AutoPastePause pause(Timer1);
     const QList<QMdiSubWindow*> windows = DocumentWindows();
     for (QMdiSubWindow* window : windows) {
         if (!DocumentCloseQuery(window))

@@ -43,6 +43,20 @@ enum : unsigned {
 };
 }
 
+// Holds Auto Paste's timer still while it lives (while documents are being closed).
+class AutoPastePause
+{
+public:
+    explicit AutoPastePause(QTimer* timer);
+    ~AutoPastePause();
+    AutoPastePause(const AutoPastePause&) = delete;
+    AutoPastePause& operator=(const AutoPastePause&) = delete;
+
+private:
+    QTimer* m_timer;
+    bool m_wasActive;
+};
+
 // A caption counts as "Untitled" when its first eight characters are "Untitled".
 bool IsUntitledCaption(const QString& caption);
 // The file-name part of a document caption: the name of a path; an "Untitled" caption whole.
@@ -131,9 +145,10 @@ public:
     void Print1Click();
     void PageSetup1Click();
     void Exit1Click();
-    // Save and Save As of the active document; true when the text was written.
-    bool SaveDocument();
-    bool SaveDocumentAs();
+    // Save and Save As of a document (the active one by default); true when the text was
+    // written.
+    bool SaveDocument(QMdiSubWindow* window = nullptr);
+    bool SaveDocumentAs(QMdiSubWindow* window = nullptr);
     QPrinter& Printer();
 
     // Settings, fonts and help (Unit1Settings.cpp)

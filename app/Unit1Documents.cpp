@@ -179,7 +179,7 @@ bool TForm1::DocumentCloseQuery(QMdiSubWindow* window)
         m_platform.prompts.message(MessageKind::Confirmation, text, MessageButtons::YesNoCancel)) {
     case Answer::Yes:
         // Text that was not saved (the write failed, Save As was cancelled) is not lost.
-        return SaveDocument();
+        return SaveDocument(window);
     case Answer::No:
         return true;
     default:

@@ -187,20 +187,22 @@ bool TForm1::writeDocument(QMdiSubWindow* window, const QString& path)
     return true;
 }
 
-bool TForm1::SaveDocument()
+bool TForm1::SaveDocument(QMdiSubWindow* window)
 {
-    QMdiSubWindow* window = ActiveDocumentWindow();
+    if (!window)
+        window = ActiveDocumentWindow();
     if (!window)
         return false;
     const QString caption = window->windowTitle();
     if (IsUntitledCaption(caption))
-        return SaveDocumentAs();
+        return SaveDocumentAs(window);
     return writeDocument(window, caption);
 }
 
-bool TForm1::SaveDocumentAs()
+bool TForm1::SaveDocumentAs(QMdiSubWindow* window)
 {
-    QMdiSubWindow* window = ActiveDocumentWindow();
+    if (!window)
+        window = ActiveDocumentWindow();
     if (!window)
         return false;
     // The dialog is modal: no other command can start while it is open.
@@ -214,8 +216,15 @@ bool TForm1::SaveDocumentAs()
     if (!chosen.accepted())
         return false;
     QString name = chosen.files.first();
-    if (!hasExtension(name))
+    if (!hasExtension(name)) {
         name += QStringLiteral(".txt");
+        // The dialog asked about the name without the extension (or about nothing).
+        if (QFileInfo::exists(name) &&
+            m_platform.prompts.message(MessageKind::Confirmation,
+                                       name + QStringLiteral(" already exists.\rDo you want to replace it?"),
+                                       MessageButtons::YesNo) != Answer::Yes)
+            return false;
+    }
     // A failed write leaves caption, Open Files entry and recent documents as they were.
     if (!writeDocument(window, name))
         return false;
@@ -245,6 +254,7 @@ void TForm1::Close1Click()
 
 void TForm1::CloseAll1Click()
 {
+    const AutoPastePause pause(Timer1);
     const QList<QMdiSubWindow*> windows = DocumentWindows();
     for (auto it = windows.crbegin(); it != windows.crend(); ++it) {
         QPointer<QMdiSubWindow> window = *it;
@@ -259,7 +269,7 @@ void TForm1::CloseAll1Click()
             const Answer answer =
                 m_platform.prompts.message(MessageKind::Confirmation, text, MessageButtons::YesNo);
             // Text that could not be saved stays open rather than lost.
-            if (answer == Answer::Yes && !SaveDocument())
+            if (answer == Answer::Yes && !SaveDocument(window))
                 continue;
         }
         window->close();

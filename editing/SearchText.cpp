@@ -1,11 +1,10 @@
 #include "editing/SearchText.h"
 
-#include <QRegularExpression>
+#include "app/TextFile.h"
 
 QString WithCrLfBreaks(const QString& text)
 {
-    static const QRegularExpression breaks(QStringLiteral("\r\n|\r|\n"));
-    return QString(text).replace(breaks, QStringLiteral("\r\n"));
+    return crLfLineBreaks(text);
 }
 
 bool IsWordCharacter(QChar c)

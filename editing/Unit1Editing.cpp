@@ -5,6 +5,7 @@
 
 #include "app/Scrlmemo.h"
 #include "app/Strset.h"
+#include "app/TextFile.h"
 #include "editing/FindDialogs.h"
 #include "editing/SearchText.h"
 #include "platform/Clock.h"
@@ -28,10 +29,23 @@ QString clipboardText()
 // The desktop's clipboard takes LF line breaks.
 void setClipboardText(const QString& text)
 {
-    QGuiApplication::clipboard()->setText(QString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    QString lfText = text;
+    normalizeLineBreaks(lfText);
+    QGuiApplication::clipboard()->setText(lfText);
 }
 
 } // namespace
+
+AutoPastePause::AutoPastePause(QTimer* timer) : m_timer(timer), m_wasActive(timer->isActive())
+{
+    m_timer->stop();
+}
+
+AutoPastePause::~AutoPastePause()
+{
+    if (m_wasActive)
+        m_timer->start();
+}
 
 void TForm1::createEditingParts()
 {

@@ -53,7 +53,17 @@ bool add(const QString& path, const QString& applicationName)
     const QByteArray exec = app + " %u";
 
     GBookmarkFile* bookmarks = g_bookmark_file_new();
-    g_bookmark_file_load_from_file(bookmarks, file.constData(), nullptr); // a missing file is fine
+    GError* loadError = nullptr;
+    g_bookmark_file_load_from_file(bookmarks, file.constData(), &loadError);
+    // A missing list starts afresh; a list that cannot be read is the other programs' history
+    // too, and is left alone.
+    const bool usable = !loadError || g_error_matches(loadError, G_FILE_ERROR, G_FILE_ERROR_NOENT);
+    if (loadError)
+        g_error_free(loadError);
+    if (!usable) {
+        g_bookmark_file_free(bookmarks);
+        return false;
+    }
     g_bookmark_file_set_mime_type(bookmarks, uri.constData(), mime.constData());
     g_bookmark_file_add_application(bookmarks, uri.constData(), app.constData(), exec.constData());
     // A new account may not have its data folder yet.

@@ -56,7 +56,7 @@ private Q_SLOTS:
     void largeFileRoundTripsAcrossChunks();
     void failedLoadKeepsText();
     void failedSaveReportsAndKeepsOldFile();
-    void latin1DocumentWithNewCharactersSavesAsUtf8();
+    void latin1DocumentKeepsItsBytesAndAddsNewCharactersAsUtf8();
     void replaceSelectionIsOneUndoStep();
     void undoOfWholeTextReplacementSelectsAll();
     void lineTextAppendLineAndLineCount();
@@ -178,6 +178,7 @@ void TestScrollMemo::roundTripsFilesByteForByte_data()
     QTest::newRow("UTF-8") << QByteArray("gr\xc3\xbc\xc3\x9f" "e \xe2\x82\xac\n\xf0\x9f\x98\x80\n");
     QTest::newRow("UTF-8 with BOM") << QByteArray("\xef\xbb\xbfhello\r\n");
     QTest::newRow("invalid UTF-8") << QByteArray("caf\xe9\r\n\xff\xfe\x80 end");
+    QTest::newRow("UTF-8 cut in the last character") << QByteArray("caf\xc3\xa9 abc\xc3");
     QTest::newRow("NUL bytes") << QByteArray("a\0b\r\n\0\0\r\nc", 11);
     QTest::newRow("no-break space UTF-8") << QByteArray("a\xc2\xa0" "b\n");
     QTest::newRow("no-break space 8-bit") << QByteArray("a\xa0" "b\r\n");
@@ -267,7 +268,7 @@ void TestScrollMemo::failedSaveReportsAndKeepsOldFile()
     QCOMPARE(readBytes(blocker), QByteArray("old"));
 }
 
-void TestScrollMemo::latin1DocumentWithNewCharactersSavesAsUtf8()
+void TestScrollMemo::latin1DocumentKeepsItsBytesAndAddsNewCharactersAsUtf8()
 {
     QTemporaryDir dir;
     const QString path = dir.filePath("latin1.txt");
@@ -277,10 +278,11 @@ void TestScrollMemo::latin1DocumentWithNewCharactersSavesAsUtf8()
     QCOMPARE(memo.Format().encoding, TextEncoding::Latin1);
     QCOMPARE(memo.FullText(), QString::fromUtf8("café\r\n"));
     memo.SetSelStart(memo.TextLength());
-    memo.ReplaceSelection(QString::fromUtf8("€"));
+    memo.ReplaceSelection(QString::fromUtf8("€😀"));
     QVERIFY(memo.SaveLinesToFile(path).ok);
-    QCOMPARE(readBytes(path), QByteArray("caf\xc3\xa9\n\xe2\x82\xac"));
-    QCOMPARE(memo.Format().encoding, TextEncoding::Utf8);
+    // The bytes that were there stay as they were; only the new characters are UTF-8.
+    QCOMPARE(readBytes(path), QByteArray("caf\xe9\n\xe2\x82\xac\xf0\x9f\x98\x80"));
+    QCOMPARE(memo.Format().encoding, TextEncoding::Latin1);
 }
 
 void TestScrollMemo::replaceSelectionIsOneUndoStep()
