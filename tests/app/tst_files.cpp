@@ -59,6 +59,8 @@ private Q_SLOTS:
     void logTimeStampInUsEnglish();
     void saveUntitledAsNamedFile_data();
     void saveUntitledAsNamedFile();
+    void saveAsAsksBeforeReplacingTheFileItsExtensionNames_data();
+    void saveAsAsksBeforeReplacingTheFileItsExtensionNames();
     void unsavedDocumentStaysAsItWas_data();
     void unsavedDocumentStaysAsItWas();
     void savedFileKeepsItsBytes_data();
@@ -252,6 +254,32 @@ void TestFiles::saveUntitledAsNamedFile()
     QCOMPARE(h.shell.recentDocumentsAdded, QStringList{path});
     QVERIFY(!memo->ModifiedFlag());
     QVERIFY(h.prompts.messages.isEmpty());
+}
+
+void TestFiles::saveAsAsksBeforeReplacingTheFileItsExtensionNames_data()
+{
+    QTest::addColumn<Answer>("answer");
+    QTest::newRow("replace") << Answer::Yes;
+    QTest::newRow("keep the file") << Answer::No;
+}
+
+void TestFiles::saveAsAsksBeforeReplacingTheFileItsExtensionNames()
+{
+    QFETCH(Answer, answer);
+    MainWindowHarness h;
+    QVERIFY(h.show());
+    const QString path = h.environment.rootPath() + "/notes.txt";
+    QVERIFY(writeFile(path, "precious"));
+    QTest::keyClicks(h.form1->ActiveMemo(), "new");
+    h.prompts.answerSaveFile(h.environment.rootPath() + "/notes");
+    h.prompts.answerMessage(answer);
+    TRIGGER_ACTION(h.form1.get(), "SaveAs1");
+    QCOMPARE(shownMessages(h.prompts),
+             QStringList{"Confirmation YesNo: " + path + " already exists.\rDo you want to replace it?"});
+    const bool replaced = answer == Answer::Yes;
+    QCOMPARE(readFile(path), replaced ? QByteArray("new") : QByteArray("precious"));
+    QCOMPARE(windowCaptions(*h.form1), QStringList{replaced ? path : QString("Untitled1")});
+    QCOMPARE(h.form1->ActiveMemo()->ModifiedFlag(), !replaced);
 }
 
 void TestFiles::unsavedDocumentStaysAsItWas_data()

@@ -2,6 +2,8 @@
 
 #include "app/Scrlmemo.h"
 
+#include <QApplication>
+#include <QClipboard>
 #include <QPrinter>
 #include <QScrollBar>
 #include <QSignalSpy>
@@ -70,6 +72,7 @@ private Q_SLOTS:
     void bulkUpdateCoalescesEvents();
     void keyDownCanSwallowKeysAndTabInsertsTab();
     void commandKeysAreLeftToCommands();
+    void editorsOwnCopyKeepsRawText();
     void scrollEventsCarryTheScrollCode();
     void printsTheWholeTextAsOneJob();
 };
@@ -249,10 +252,13 @@ void TestScrollMemo::failedLoadKeepsText()
 {
     TScrollMemo memo;
     memo.SetFullText("keep me");
-    const FileResult result = memo.LoadLinesFromFile("/nonexistent/folder/file.txt");
-    QVERIFY(!result.ok);
-    QVERIFY(!result.error.isEmpty());
-    QCOMPARE(memo.FullText(), QString("keep me"));
+    // Missing, a folder, and a device that would never end.
+    for (const char* path : {"/nonexistent/folder/file.txt", "/tmp", "/dev/zero"}) {
+        const FileResult result = memo.LoadLinesFromFile(path);
+        QVERIFY2(!result.ok, path);
+        QVERIFY(!result.error.isEmpty());
+        QCOMPARE(memo.FullText(), QString("keep me"));
+    }
 }
 
 void TestScrollMemo::failedSaveReportsAndKeepsOldFile()
@@ -610,6 +616,21 @@ void TestScrollMemo::printsTheWholeTextAsOneJob()
     QVERIFY(memo.PrintDocument("notes.txt", printer));
     QCOMPARE(printer.docName(), QString("notes.txt"));
     QVERIFY(QFileInfo(dir.filePath("out.pdf")).size() > 0);
+}
+
+void TestScrollMemo::editorsOwnCopyKeepsRawText()
+{
+    TScrollMemo memo;
+    const QString text = QString("a") + QChar(0x00A0) + "b\r\nc";
+    memo.SetFullText(text);
+    memo.SelectAllText();
+    QTest::keyClick(&memo, Qt::Key_Insert, Qt::ControlModifier); // Qt's own copy key
+    QCOMPARE(QApplication::clipboard()->text(), QString("a") + QChar(0x00A0) + "b\nc");
+    memo.SetSelStart(memo.TextLength());
+    QTest::keyClick(&memo, Qt::Key_Insert, Qt::ShiftModifier); // and its own paste key
+    QCOMPARE(memo.FullText(), text + text);
+    memo.UndoLast();
+    QCOMPARE(memo.FullText(), text);
 }
 
 QTEST_MAIN(TestScrollMemo)

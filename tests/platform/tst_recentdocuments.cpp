@@ -37,6 +37,7 @@ private Q_SLOTS:
     void pathsSurviveTheRoundTrip_data();
     void pathsSurviveTheRoundTrip();
     void entriesOfOtherProgramsAreReadAndShared();
+    void anUnreadableListIsLeftAlone();
 
 private:
     QString dataFolder() const { return m_root.filePath(QStringLiteral("data")); }
@@ -103,6 +104,22 @@ void TestRecentDocuments::entriesOfOtherProgramsAreReadAndShared()
     m_shell.addToRecentDocuments(document("notes [draft];1.txt"));
 
     QCOMPARE(m_shell.recentDocuments(), listed);
+}
+
+void TestRecentDocuments::anUnreadableListIsLeftAlone()
+{
+    QVERIFY(QDir().mkpath(dataFolder()));
+    const QByteArray damaged = "<?xml version='1.0'?><xbel version='1.0'><bookmark href=";
+    QFile list(bookmarkFile());
+    QVERIFY(list.open(QIODevice::WriteOnly));
+    list.write(damaged);
+    list.close();
+    QFile file(document("note.txt"));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.close();
+    m_shell.addToRecentDocuments(document("note.txt"));
+    QVERIFY(list.open(QIODevice::ReadOnly));
+    QCOMPARE(list.readAll(), damaged); // the other programs' history is not wiped
 }
 
 int main(int argc, char** argv)
