@@ -130,7 +130,8 @@ void ColorRanges::applyEdits(const std::vector<Edit>& edits)
     for (const Edit& edit : edits) {
         copyUpTo(edit.pos);
         const std::optional<QRgb> color =
-            edit.removed > 0 ? colorAt(edit.pos) : (edit.pos > 0 ? colorAt(edit.pos - 1) : std::nullopt);
+            edit.removed > 0 ? colorAt(edit.pos)
+                             : (edit.pos > 0 ? colorAt(edit.pos - 1) : std::nullopt);
         if (color)
             append(edit.pos + shift, edit.pos + shift + edit.added, *color);
         copied = edit.pos + edit.removed;

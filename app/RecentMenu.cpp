@@ -8,7 +8,8 @@
 #include <QFileInfo>
 #include <QMenu>
 
-namespace {
+namespace
+{
 
 // Deletes the items of the previous build and hides the one item that stays.
 void clearRecentItems(QMenu* menu)

@@ -16,7 +16,8 @@
 #include <QTextLayout>
 #include <QTimer>
 
-namespace {
+namespace
+{
 
 constexpr int MaxLineText = 4096;
 constexpr int ColoredLine = 1; // block user state of a line that holds colour formats
@@ -583,8 +584,10 @@ void TScrollMemo::SetHideScrollBars(bool hide)
 void TScrollMemo::updateScrollBarPolicies()
 {
     // Always-on bars keep the text width fixed: a bar appearing would relayout everything.
-    const Qt::ScrollBarPolicy shown = m_hideScrollBars ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOn;
-    const bool vertical = m_scrollBars == ScrollBarsMode::Vertical || m_scrollBars == ScrollBarsMode::Both;
+    const Qt::ScrollBarPolicy shown =
+        m_hideScrollBars ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOn;
+    const bool vertical =
+        m_scrollBars == ScrollBarsMode::Vertical || m_scrollBars == ScrollBarsMode::Both;
     const bool horizontal =
         m_scrollBars == ScrollBarsMode::Horizontal || m_scrollBars == ScrollBarsMode::Both;
     setVerticalScrollBarPolicy(vertical ? shown : Qt::ScrollBarAlwaysOff);
@@ -597,8 +600,8 @@ void TScrollMemo::SetHideSelection(bool hide)
     QPalette p = palette();
     for (QPalette::ColorRole role : {QPalette::Highlight, QPalette::HighlightedText}) {
         p.setColor(QPalette::Inactive, role,
-                   hide ? p.color(QPalette::Inactive, role == QPalette::Highlight ? QPalette::Base
-                                                                                   : QPalette::Text)
+                   hide ? p.color(QPalette::Inactive,
+                                  role == QPalette::Highlight ? QPalette::Base : QPalette::Text)
                         : p.color(QPalette::Active, role));
     }
     setPalette(p);
@@ -857,7 +860,8 @@ int TScrollMemo::FindTextRange(const QString& text, int start, int length, bool 
             break;
         const QString line = block.text();
         const int from = block.position() < firstDocPos ? firstDocPos - block.position() : 0;
-        qsizetype index = oneLine ? line.indexOf(first, from, pattern.cs) : line.size() - first.size();
+        qsizetype index =
+            oneLine ? line.indexOf(first, from, pattern.cs) : line.size() - first.size();
         while (index >= from) {
             const int found = blockStart + int(index);
             if (found + pattern.length > end)
@@ -894,8 +898,9 @@ int TScrollMemo::FindTextRangeBackward(const QString& text, int start, int lengt
         if (blockStart + line.size() < start)
             break;
         const qsizetype highest = qMin<qsizetype>(line.size(), lastStart - blockStart);
-        qsizetype index = oneLine ? (highest < 0 ? -1 : line.lastIndexOf(first, highest, pattern.cs))
-                                  : line.size() - first.size();
+        qsizetype index = oneLine
+                              ? (highest < 0 ? -1 : line.lastIndexOf(first, highest, pattern.cs))
+                              : line.size() - first.size();
         while (index >= 0) {
             const int found = blockStart + int(index);
             if (found < start)
@@ -949,8 +954,7 @@ bool TScrollMemo::event(QEvent* event)
 {
     // Leave the window's command keys to their shortcuts instead of the control's own
     // handling of Ctrl+C, Ctrl+Z and the like.
-    if (event->type() == QEvent::ShortcutOverride &&
-        isCommandKey(static_cast<QKeyEvent*>(event))) {
+    if (event->type() == QEvent::ShortcutOverride && isCommandKey(static_cast<QKeyEvent*>(event))) {
         event->ignore();
         return true;
     }

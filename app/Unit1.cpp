@@ -20,7 +20,8 @@
 
 TForm1* Form1 = nullptr;
 
-namespace {
+namespace
+{
 
 const QString AppTitle = QStringLiteral("Tavro");
 // Differs from AppTitle, so that the first activation sets AppTitle.

@@ -30,7 +30,8 @@ class TStrSet;
 struct Settings;
 
 // What a command needs to be enabled; a command is enabled exactly when all it needs is there.
-namespace CommandNeeds {
+namespace CommandNeeds
+{
 enum : unsigned {
     Document = 1u << 8,       // a document window exists
     Selection = 1u << 9,      // the active document has selected text
@@ -300,15 +301,15 @@ private:
     QString m_applicationTitle;
     QLabel* m_statusPanel = nullptr;
     bool m_firstShowDone = false;
-    bool m_documentsOpen = false;    // between EnableDocumentCommands(true) and (false)
-    bool m_clipboardHasText = false; // kept by the clipboard's change signal
-    bool m_activeFileExists = false; // looked at on activation, menu opening and save
+    bool m_documentsOpen = false;        // between EnableDocumentCommands(true) and (false)
+    bool m_clipboardHasText = false;     // kept by the clipboard's change signal
+    bool m_activeFileExists = false;     // looked at on activation, menu opening and save
     std::unique_ptr<QPrinter> m_printer; // created when first needed; Page Setup sets it up
     FileDialogRequest m_openRequest;     // the Open dialog keeps its last values
 
     // Built once from the command tables.
     QList<QPair<QAction*, unsigned>> m_commandNeeds; // CommandNeeds of every ruled command
-    QList<QAction*> m_toolbarButtons;   // in ToolbarBits order
+    QList<QAction*> m_toolbarButtons;                // in ToolbarBits order
     QList<QAction*> m_toolbarSeparators;
     QList<QKeySequence> m_menuKeys;    // every shortcut of the menus
     QList<QKeySequence> m_commandKeys; // shortcuts of the commands that are wired

@@ -14,9 +14,9 @@
 #include <QFileInfo>
 #include <QLayout>
 #include <QListWidgetItem>
-#include <QMenu>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenu>
 #include <QMimeData>
 #include <QPointer>
 #include <QPrinter>
@@ -220,9 +220,10 @@ bool TForm1::SaveDocumentAs(QMdiSubWindow* window)
         name += QStringLiteral(".txt");
         // The dialog asked about the name without the extension (or about nothing).
         if (QFileInfo::exists(name) &&
-            m_platform.prompts.message(MessageKind::Confirmation,
-                                       name + QStringLiteral(" already exists.\rDo you want to replace it?"),
-                                       MessageButtons::YesNo) != Answer::Yes)
+            m_platform.prompts.message(
+                MessageKind::Confirmation,
+                name + QStringLiteral(" already exists.\rDo you want to replace it?"),
+                MessageButtons::YesNo) != Answer::Yes)
             return false;
     }
     // A failed write leaves caption, Open Files entry and recent documents as they were.

@@ -12,7 +12,8 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-namespace {
+namespace
+{
 
 // The lists a command belongs to: how it is shown, and what it needs to be enabled (the
 // rules are in TForm1::UpdateCommandStates).
@@ -72,11 +73,13 @@ const MenuRow MenuRows[] = {
     item("Favorites1", "Modify1", "Modify..."),
     item("File1", "Save1", "&Save", "Ctrl+S", NeedsDocument | StartsOff, &TForm1::Save1Click),
     item("File1", "SaveAs1", "Save &As...", "", NeedsDocument | StartsOff, &TForm1::SaveAs1Click),
-    item("File1", "SaveAll1", "Save All", "Ctrl+Alt+S", NeedsDocument | StartsOff, &TForm1::SaveAll1Click),
+    item("File1", "SaveAll1", "Save All", "Ctrl+Alt+S", NeedsDocument | StartsOff,
+         &TForm1::SaveAll1Click),
     item("File1", "Close1", "&Close", "", NeedsDocument, &TForm1::Close1Click),
     item("File1", "CloseAll1", "C&lose All", "", NeedsDocument, &TForm1::CloseAll1Click),
     separator("File1"),
-    item("File1", "Properties1", "Properties", "", NeedsDocument | NeedsFile, &TForm1::Properties1Click),
+    item("File1", "Properties1", "Properties", "", NeedsDocument | NeedsFile,
+         &TForm1::Properties1Click),
     separator("File1"),
     item("File1", "BrowseFiles1", "&Browse Files...", "Ctrl+B"),
     separator("File1"),
@@ -91,15 +94,21 @@ const MenuRow MenuRows[] = {
     item("Edit1", "Cut1", "Cu&t", "Ctrl+X", NeedsDocument | NeedsSelection, &TForm1::Cut1Click),
     item("Edit1", "Copy1", "&Copy", "Ctrl+C", NeedsDocument | NeedsSelection, &TForm1::Copy1Click),
     item("Edit1", "CopySpecial1", "Copy Special...", "Ctrl+Alt+C", NeedsDocument | NeedsSelection),
-    item("Edit1", "Paste1", "&Paste", "Ctrl+V", NeedsDocument | NeedsClipboardText, &TForm1::Paste1Click),
-    item("Edit1", "PasteSpecial1", "Paste Special...", "Ctrl+Alt+V", NeedsDocument | NeedsClipboardText),
+    item("Edit1", "Paste1", "&Paste", "Ctrl+V", NeedsDocument | NeedsClipboardText,
+         &TForm1::Paste1Click),
+    item("Edit1", "PasteSpecial1", "Paste Special...", "Ctrl+Alt+V",
+         NeedsDocument | NeedsClipboardText),
     item("Edit1", "Delete1", "De&lete", "Del", NeedsDocument, &TForm1::Delete1Click),
     item("Edit1", "Crop1", "C&rop", "Ctrl+R", NeedsDocument | NeedsSelection, &TForm1::Crop1Click),
-    item("Edit1", "AutoPaste1", "Auto Paste", "", Checkable | NeedsDocument, &TForm1::AutoPaste1Click),
-    item("Edit1", "Insertfile1", "Insert File...", "Ctrl+I", NeedsDocument, &TForm1::Insertfile1Click),
+    item("Edit1", "AutoPaste1", "Auto Paste", "", Checkable | NeedsDocument,
+         &TForm1::AutoPaste1Click),
+    item("Edit1", "Insertfile1", "Insert File...", "Ctrl+I", NeedsDocument,
+         &TForm1::Insertfile1Click),
     separator("Edit1"),
-    item("Edit1", "Highlight2", "&Highlight", "Ctrl+H", NeedsDocument | NeedsSelection, &TForm1::Highlight2Click),
-    item("Edit1", "ClearHighlights1", "Clear Highlights", "Ctrl+Alt+H", NeedsDocument, &TForm1::ClearHighlights1Click),
+    item("Edit1", "Highlight2", "&Highlight", "Ctrl+H", NeedsDocument | NeedsSelection,
+         &TForm1::Highlight2Click),
+    item("Edit1", "ClearHighlights1", "Clear Highlights", "Ctrl+Alt+H", NeedsDocument,
+         &TForm1::ClearHighlights1Click),
     separator("Edit1"),
     menu("Edit1", "Bookmark1", "&Bookmark"),
     item("Bookmark1", "Goto1", "Goto", "", NeedsDocument | NeedsBookmark, &TForm1::Goto1Click),
@@ -108,17 +117,22 @@ const MenuRow MenuRows[] = {
     item("Edit1", "SelectAll1", "Select &All", "Ctrl+A", NeedsDocument, &TForm1::SelectAll1Click),
     item("Edit1", "TimeDate1", "Time/&Date", "Shift+F5", NeedsDocument, &TForm1::TimeDate1Click),
     separator("Edit1"),
-    item("Edit1", "Execute1", "Execute", "Ctrl+T", NeedsDocument | NeedsSelection, &TForm1::Execute1Click),
+    item("Edit1", "Execute1", "Execute", "Ctrl+T", NeedsDocument | NeedsSelection,
+         &TForm1::Execute1Click),
     separator("Edit1"),
-    item("Edit1", "WordWrap1", "&Word Wrap", "Ctrl+W", Checkable | NeedsDocument, &TForm1::WordWrap1Click),
+    item("Edit1", "WordWrap1", "&Word Wrap", "Ctrl+W", Checkable | NeedsDocument,
+         &TForm1::WordWrap1Click),
     separator("Edit1"),
-    item("Edit1", "Refresh1", "Re&load", "Ctrl+L", NeedsDocument | NeedsFile, &TForm1::Refresh1Click),
+    item("Edit1", "Refresh1", "Re&load", "Ctrl+L", NeedsDocument | NeedsFile,
+         &TForm1::Refresh1Click),
     item("Edit1", "OpenWith1", "Open With...", "F9", NeedsDocument),
 
     menu("", "Search1", "&Search", NeedsDocument | StartsOff),
-    item("Search1", "FindReplace1", "&Find...", "Ctrl+F", NeedsDocument, &TForm1::FindReplace1Click),
+    item("Search1", "FindReplace1", "&Find...", "Ctrl+F", NeedsDocument,
+         &TForm1::FindReplace1Click),
     item("Search1", "Findnext1", "Find &Next", "F3", NeedsDocument, &TForm1::Findnext1Click),
-    item("Search1", "FindandHighlight1", "Find and Highlight...", "", NeedsDocument, &TForm1::FindandHighlight1Click),
+    item("Search1", "FindandHighlight1", "Find and Highlight...", "", NeedsDocument,
+         &TForm1::FindandHighlight1Click),
     item("Search1", "Replace1", "&Replace...", "Ctrl+E", NeedsDocument, &TForm1::Replace1Click),
     item("Search1", "ReplaceSpecial1", "Replace Special...", "Ctrl+Alt+E", NeedsDocument),
 
@@ -132,16 +146,22 @@ const MenuRow MenuRows[] = {
     item("Window1", "Tile1", "&Tile", "", NeedsDocument, &TForm1::Tile1Click),
     item("Window1", "MinimizeAll1", "&Minimize All", "", NeedsDocument, &TForm1::MinimizeAll1Click),
     menu("Window1", "BringtoFront1", "&Bring to Front"),
-    item("Window1", "oggleWindows1", "Toggle", "Alt+Backspace", NeedsDocument, &TForm1::oggleWindows1Click),
+    item("Window1", "oggleWindows1", "Toggle", "Alt+Backspace", NeedsDocument,
+         &TForm1::oggleWindows1Click),
     separator("Window1"),
-    item("Window1", "CloneWindow1", "Clone &Window", "Ctrl+Alt+W", NeedsDocument, &TForm1::CloneWindow1Click),
+    item("Window1", "CloneWindow1", "Clone &Window", "Ctrl+Alt+W", NeedsDocument,
+         &TForm1::CloneWindow1Click),
     separator("Window1"),
-    item("Window1", "ShowToolbar1", "Show Toolbar", "", Checkable | StartsChecked | NeedsDocument, &TForm1::ShowToolbar1Click),
-    item("Window1", "ShowOpenFiles1", "Show Open Files", "F4", Checkable | NeedsDocument | NeedsNoStayOnTop, &TForm1::ShowOpenFiles1Click),
+    item("Window1", "ShowToolbar1", "Show Toolbar", "", Checkable | StartsChecked | NeedsDocument,
+         &TForm1::ShowToolbar1Click),
+    item("Window1", "ShowOpenFiles1", "Show Open Files", "F4",
+         Checkable | NeedsDocument | NeedsNoStayOnTop, &TForm1::ShowOpenFiles1Click),
     item("Window1", "Overview1", "Show Overview", "", Checkable | NeedsDocument | NeedsNoStayOnTop),
-    item("Window1", "Calculator1", "Show Calculator", "", Checkable | NeedsDocument | NeedsNoStayOnTop),
+    item("Window1", "Calculator1", "Show Calculator", "",
+         Checkable | NeedsDocument | NeedsNoStayOnTop),
     separator("Window1"),
-    item("Window1", "Stayontop1", "Stay on Top", "", Checkable | NeedsDocument, &TForm1::Stayontop1Click),
+    item("Window1", "Stayontop1", "Stay on Top", "", Checkable | NeedsDocument,
+         &TForm1::Stayontop1Click),
 
     menu("", "Help1", "&Help"),
     item("Help1", "HelpTopics1", "&Help Topics", "F1", NoLists, &TForm1::HelpTopics1Click),
@@ -153,15 +173,19 @@ const MenuRow MenuRows[] = {
     separator("PopupMenu1"),
     item("PopupMenu1", "Cut2", "Cu&t", "", NeedsDocument | NeedsSelection, &TForm1::Cut1Click),
     item("PopupMenu1", "Copy2", "&Copy", "", NeedsDocument | NeedsSelection, &TForm1::Copy1Click),
-    item("PopupMenu1", "Paste2", "&Paste", "", NeedsDocument | NeedsClipboardText, &TForm1::Paste1Click),
-    item("PopupMenu1", "Delete2", "De&lete", "", NeedsDocument | NeedsSelection, &TForm1::Delete1Click),
+    item("PopupMenu1", "Paste2", "&Paste", "", NeedsDocument | NeedsClipboardText,
+         &TForm1::Paste1Click),
+    item("PopupMenu1", "Delete2", "De&lete", "", NeedsDocument | NeedsSelection,
+         &TForm1::Delete1Click),
     item("PopupMenu1", "Crop2", "C&rop", "", NeedsDocument | NeedsSelection, &TForm1::Crop1Click),
     separator("PopupMenu1"),
-    item("PopupMenu1", "Highlight1", "&Highlight", "", NeedsDocument | NeedsSelection, &TForm1::Highlight1Click),
+    item("PopupMenu1", "Highlight1", "&Highlight", "", NeedsDocument | NeedsSelection,
+         &TForm1::Highlight1Click),
     separator("PopupMenu1"),
     item("PopupMenu1", "SelectAll2", "Select &All", "", NeedsDocument, &TForm1::SelectAll1Click),
     separator("PopupMenu1"),
-    item("PopupMenu1", "Execute2", "Execute", "", NeedsDocument | NeedsSelection, &TForm1::Execute2Click),
+    item("PopupMenu1", "Execute2", "Execute", "", NeedsDocument | NeedsSelection,
+         &TForm1::Execute2Click),
     separator("PopupMenu1"),
     menu("PopupMenu1", "Bookmark2", "Bookmark"),
     item("Bookmark2", "Goto2", "Goto", "", NeedsDocument | NeedsBookmark, &TForm1::Goto1Click),
@@ -205,20 +229,28 @@ constexpr ButtonRow button(const char* name, const char* hint, int bit, const ch
                            Forward forward, const char* themeIcon, const char* glyph,
                            unsigned lists = NeedsDocument)
 {
-    return {ButtonRowKind::Button, name, hint, bit, command, forward, themeIcon, glyph, lists,
-            nullptr};
+    return {
+        ButtonRowKind::Button, name, hint, bit, command, forward, themeIcon, glyph, lists, nullptr};
 }
 
 constexpr ButtonRow ownButton(const char* name, const char* hint, int bit, const char* command,
                               const char* themeIcon, const char* glyph, TForm1::Handler own)
 {
-    return {ButtonRowKind::Button, name,  hint,          bit, command,
+    return {ButtonRowKind::Button, name,      hint,  bit,           command,
             Forward::Own,          themeIcon, glyph, NeedsDocument, own};
 }
 
 constexpr ButtonRow toolSeparator(const char* name)
 {
-    return {ButtonRowKind::Separator, name, "", SeparatorBit, "", Forward::Runs, "", "", NoLists,
+    return {ButtonRowKind::Separator,
+            name,
+            "",
+            SeparatorBit,
+            "",
+            Forward::Runs,
+            "",
+            "",
+            NoLists,
             nullptr};
 }
 
@@ -280,8 +312,8 @@ const ButtonRow ButtonRows[] = {
     toolSeparator("separator4"),
     button("PreferencesButton", "Preferences", 30, "SetFilters1", Forward::Clicks,
            "preferences-system", "Pr"),
-    button("showbutton", "Open Files", 29, "ShowOpenFiles1", Forward::Runs, "view-list-icons",
-           "OF", NeedsDocument | NeedsNoStayOnTop),
+    button("showbutton", "Open Files", 29, "ShowOpenFiles1", Forward::Runs, "view-list-icons", "OF",
+           NeedsDocument | NeedsNoStayOnTop),
     button("OverviewButton", "Overview", 33, "Overview1", Forward::Runs, "zoom-fit-best", "Ov",
            NeedsDocument | NeedsNoStayOnTop),
     button("calcButton", "Calculator", 34, "Calculator1", Forward::Clicks, "accessories-calculator",

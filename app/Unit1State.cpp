@@ -12,7 +12,8 @@
 #include <QFileInfo>
 #include <QMdiSubWindow>
 
-namespace {
+namespace
+{
 
 // Two blanks, then line and column of the start of the selection, both from 1.
 QString caretPositionText(const TScrollMemo& memo)

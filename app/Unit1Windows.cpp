@@ -14,7 +14,8 @@
 
 #include <functional>
 
-namespace {
+namespace
+{
 
 // Runs a function once, when the watched window is hidden (closed).
 class HideWatcher final : public QObject

@@ -10,7 +10,8 @@
 
 TForm7* Form7 = nullptr;
 
-namespace {
+namespace
+{
 
 constexpr int LargeIconSize = 32;
 const QSize EntryGrid(80, 64);

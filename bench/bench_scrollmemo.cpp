@@ -22,7 +22,8 @@
 #include <cstdio>
 #include <functional>
 
-namespace {
+namespace
+{
 
 struct Figure {
     QString what;

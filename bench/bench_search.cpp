@@ -24,7 +24,8 @@
 #include <cstdio>
 #include <functional>
 
-namespace {
+namespace
+{
 
 constexpr int Occurrences = 100000;
 const QString Word = QStringLiteral("needle");
@@ -104,7 +105,11 @@ void paint(TScrollMemo* memo)
 void printTable(const QList<Figure>& figures)
 {
     QTextStream out(stdout);
-    out << QString("%1 %2 %3  %4\n").arg("measure", -46).arg("ours", 11).arg("baseline", -36).arg("target");
+    out << QString("%1 %2 %3  %4\n")
+               .arg("measure", -46)
+               .arg("ours", 11)
+               .arg("baseline", -36)
+               .arg("target");
     for (const Figure& f : figures) {
         out << QString("%1 %2 %3  %4\n")
                    .arg(f.what, -46)
@@ -206,10 +211,12 @@ int main(int argc, char** argv)
         paint(memo);
     });
     const bool restored = memo->FullText() == original;
-    const double sed = shellMilliseconds("sed 's/needle/pin/g' '" + path + "' > '" + path + ".sed'");
+    const double sed =
+        shellMilliseconds("sed 's/needle/pin/g' '" + path + "' > '" + path + ".sed'");
     figures << Figure{QString("Replace All (%1 replaced)").arg(replaced), replaceAll, sed,
                       "sed s///g", "< 1000 ms"}
-            << Figure{QString("Undo of Replace All (%1)").arg(restored ? "text restored" : "NOT RESTORED"),
+            << Figure{QString("Undo of Replace All (%1)")
+                          .arg(restored ? "text restored" : "NOT RESTORED"),
                       undo, sed, "sed s///g", "one Undo"};
 
     printTable(figures);

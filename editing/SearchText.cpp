@@ -12,7 +12,8 @@ bool IsWordCharacter(QChar c)
     return c.isLetterOrNumber() || c == u'_';
 }
 
-namespace {
+namespace
+{
 
 bool isWordAt(QStringView text, qsizetype pos)
 {

@@ -19,7 +19,8 @@
 #include <QMdiSubWindow>
 #include <QTimer>
 
-namespace {
+namespace
+{
 
 QString clipboardText()
 {
@@ -59,8 +60,10 @@ void TForm1::createEditingParts()
     connect(FindDialog1, &TSearchDialog::FindNext, this, &TForm1::FindDialog1Find);
     connect(ReplaceDialog1, &TSearchDialog::Shown, this, &TForm1::ReplaceDialog1Show);
     connect(ReplaceDialog1, &TSearchDialog::FindNext, this, &TForm1::ReplaceDialog1Find);
-    connect(ReplaceDialog1, &TReplaceDialog::Replace, this, [this] { ReplaceDialog1Replace(false); });
-    connect(ReplaceDialog1, &TReplaceDialog::ReplaceAll, this, [this] { ReplaceDialog1Replace(true); });
+    connect(ReplaceDialog1, &TReplaceDialog::Replace, this,
+            [this] { ReplaceDialog1Replace(false); });
+    connect(ReplaceDialog1, &TReplaceDialog::ReplaceAll, this,
+            [this] { ReplaceDialog1Replace(true); });
 }
 
 // After undoing a change of the whole text (a Crop, say) the caret goes to the start

@@ -8,7 +8,8 @@
 #include "editing/FindDialogs.h"
 #include "editing/SearchText.h"
 
-namespace {
+namespace
+{
 
 const QString FinishedMessage = QStringLiteral("Tavro has finished going through the document.");
 
@@ -112,10 +113,10 @@ bool TForm1::SearchDown(TScrollMemo* memo, const QString& text, bool replaceDial
         from = savedStart + 1;
         memo->SetSelStart(from);
     }
-    const int found = memo->FindTextRange(find, from, memo->TextLength() - from,
-                                          options.matchCase, options.wholeWord);
-    return searchFound(memo, found, int(find.size()), replaceDialogText, finishedReport,
-                       savedStart, savedLength);
+    const int found = memo->FindTextRange(find, from, memo->TextLength() - from, options.matchCase,
+                                          options.wholeWord);
+    return searchFound(memo, found, int(find.size()), replaceDialogText, finishedReport, savedStart,
+                       savedLength);
 }
 
 bool TForm1::SearchUp(TScrollMemo* memo, const QString& text, bool replaceDialogText,
@@ -131,8 +132,8 @@ bool TForm1::SearchUp(TScrollMemo* memo, const QString& text, bool replaceDialog
     // The last occurrence that ends before the caret.
     const int found = memo->FindTextRangeBackward(find, 0, memo->SelStart(), options.matchCase,
                                                   options.wholeWord);
-    return searchFound(memo, found, int(find.size()), replaceDialogText, finishedReport,
-                       savedStart, savedLength);
+    return searchFound(memo, found, int(find.size()), replaceDialogText, finishedReport, savedStart,
+                       savedLength);
 }
 
 // Selects the match; without one, reports and (for the Cannot-find report) puts the
@@ -186,7 +187,8 @@ void TForm1::ReplaceStep(TScrollMemo* memo, bool replaceAll)
 
 // Finds every match the replace-and-search-on loop would reach, in the text as it is, and
 // replaces them all in one edit: the same result, in one pass over the text.
-void TForm1::replaceAllFromCaret(TScrollMemo* memo, const QString& find, const SearchOptions& options)
+void TForm1::replaceAllFromCaret(TScrollMemo* memo, const QString& find,
+                                 const SearchOptions& options)
 {
     BusyCursor busy;
     const QString replacement = ReplaceDialog1->ReplaceText();

@@ -16,7 +16,8 @@ QStringList qtNameFilters(const QString& filter)
     return result;
 }
 
-namespace {
+namespace
+{
 
 QMessageBox::Icon iconFor(MessageKind kind)
 {

@@ -16,7 +16,8 @@
 #include <QStorageInfo>
 #include <QUrl>
 
-namespace {
+namespace
+{
 
 const char* const FileManagerService = "org.freedesktop.FileManager1";
 
@@ -31,7 +32,8 @@ bool isRemovableMount(const QStorageInfo& info)
 {
     const QString root = info.rootPath();
     return info.isValid() && info.isReady() && info.device().startsWith("/dev/") &&
-           (root.startsWith("/media/") || root.startsWith("/run/media/") || root.startsWith("/mnt/"));
+           (root.startsWith("/media/") || root.startsWith("/run/media/") ||
+            root.startsWith("/mnt/"));
 }
 
 } // namespace
@@ -68,19 +70,18 @@ void DesktopShell::showProperties(const QString& path, QWidget* parent)
         showOwnPropertiesDialog(path, parent);
         return;
     }
-    QDBusMessage call = QDBusMessage::createMethodCall(
-        FileManagerService, "/org/freedesktop/FileManager1", FileManagerService,
-        "ShowItemProperties");
+    QDBusMessage call =
+        QDBusMessage::createMethodCall(FileManagerService, "/org/freedesktop/FileManager1",
+                                       FileManagerService, "ShowItemProperties");
     call << QStringList{QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()).toString()}
          << QString();
     // Asynchronous: a file manager that never answers must not freeze the editor.
     auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(call, 3000));
-    QObject::connect(watcher, &QDBusPendingCallWatcher::finished, watcher,
-                     [watcher, path, parent] {
-                         if (watcher->isError())
-                             showOwnPropertiesDialog(path, parent);
-                         watcher->deleteLater();
-                     });
+    QObject::connect(watcher, &QDBusPendingCallWatcher::finished, watcher, [watcher, path, parent] {
+        if (watcher->isError())
+            showOwnPropertiesDialog(path, parent);
+        watcher->deleteLater();
+    });
 }
 
 void DesktopShell::addToRecentDocuments(const QString& path)

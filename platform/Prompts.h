@@ -16,10 +16,10 @@ enum class Answer { Ok, Yes, No, Cancel };
 
 struct FileDialogRequest {
     QString title;
-    QString filter;      // "Text documents|*.txt|All files|*.*"
-    int filterIndex = 1; // 1-based, as the filter string counts its pairs
-    QString folder;      // initial folder; empty = the dialog's own choice
-    QString fileName;    // initial file name (save dialogs)
+    QString filter;        // "Text documents|*.txt|All files|*.*"
+    int filterIndex = 1;   // 1-based, as the filter string counts its pairs
+    QString folder;        // initial folder; empty = the dialog's own choice
+    QString fileName;      // initial file name (save dialogs)
     QString defaultSuffix; // added to a name given without one, before the overwrite check
 };
 

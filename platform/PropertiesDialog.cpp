@@ -8,11 +8,14 @@
 #include <QLocale>
 #include <QVBoxLayout>
 
-namespace {
+namespace
+{
 
 QString permissionText(QFile::Permissions p)
 {
-    auto bit = [p](QFile::Permission flag, char c) { return p.testFlag(flag) ? QChar(c) : QChar('-'); };
+    auto bit = [p](QFile::Permission flag, char c) {
+        return p.testFlag(flag) ? QChar(c) : QChar('-');
+    };
     return QString() + bit(QFile::ReadOwner, 'r') + bit(QFile::WriteOwner, 'w') +
            bit(QFile::ExeOwner, 'x') + bit(QFile::ReadGroup, 'r') + bit(QFile::WriteGroup, 'w') +
            bit(QFile::ExeGroup, 'x') + bit(QFile::ReadOther, 'r') + bit(QFile::WriteOther, 'w') +
@@ -36,8 +39,8 @@ void showOwnPropertiesDialog(const QString& path, QWidget* parent)
         form->addRow(label, field);
     };
     addRow("Path:", info.absoluteFilePath());
-    addRow("Size:", locale.formattedDataSize(info.size()) + " (" +
-                        locale.toString(info.size()) + " bytes)");
+    addRow("Size:",
+           locale.formattedDataSize(info.size()) + " (" + locale.toString(info.size()) + " bytes)");
     addRow("Modified:", locale.toString(info.lastModified(), QLocale::LongFormat));
     addRow("Accessed:", locale.toString(info.lastRead(), QLocale::LongFormat));
     addRow("Permissions:", permissionText(info.permissions()));

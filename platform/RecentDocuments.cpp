@@ -7,7 +7,8 @@
 
 #include <glib.h>
 
-namespace {
+namespace
+{
 
 QByteArray dataFolder()
 {
@@ -39,7 +40,8 @@ QString localFile(const gchar* uri)
 
 } // namespace
 
-namespace RecentDocuments {
+namespace RecentDocuments
+{
 
 bool add(const QString& path, const QString& applicationName)
 {

@@ -4,7 +4,8 @@
 #include <QStringList>
 
 // The desktop's recently-used list (recently-used.xbel in the XDG data folder).
-namespace RecentDocuments {
+namespace RecentDocuments
+{
 bool add(const QString& path, const QString& applicationName);
 // Local files listed, in the file's order.
 QStringList localFiles();

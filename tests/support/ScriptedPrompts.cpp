@@ -2,7 +2,8 @@
 
 #include <QTest>
 
-namespace {
+namespace
+{
 
 // The next queued answer; without one the running test fails and `cancelled` is returned.
 template <typename T> T takeAnswer(QQueue<T>& answers, const QString& prompt, const T& cancelled)
