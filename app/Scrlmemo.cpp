@@ -1,5 +1,6 @@
 #include "app/Scrlmemo.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QApplication>
 #include <QClipboard>
 #include <QFile>
@@ -20,6 +21,7 @@ namespace
 {
 
 constexpr int MaxLineText = 4096;
+constexpr int MaxLinesLaidOutAtOnce = 50000;
 constexpr int ColoredLine = 1; // block user state of a line that holds colour formats
 constexpr qsizetype LoadChunk = 1 << 20;
 constexpr qsizetype SaveChunk = 1 << 20;
@@ -485,6 +487,7 @@ QString TScrollMemo::LineText(int line) const
         return {};
     if (!WordWrap())
         return document()->findBlockByNumber(line).text().left(MaxLineText);
+    layOutScreenLinesUpTo(document()->findBlockByLineNumber(line));
     const QTextBlock block = document()->findBlockByLineNumber(line);
     if (!block.isValid())
         return {};
@@ -507,6 +510,7 @@ void TScrollMemo::AppendLine(const QString& s)
 int TScrollMemo::LineCount() const
 {
     const QTextDocument* doc = document();
+    layOutScreenLinesUpTo(doc->lastBlock());
     const int lines = WordWrap() ? doc->lineCount() : doc->blockCount();
     return doc->lastBlock().length() <= 1 ? lines - 1 : lines;
 }
@@ -565,6 +569,7 @@ bool TScrollMemo::WordWrap() const
 
 void TScrollMemo::SetWordWrap(bool on)
 {
+    m_laidOutBlocks = 0;
     if (on != WordWrap())
         setLineWrapMode(on ? WidgetWidth : NoWrap);
 }
@@ -618,6 +623,7 @@ void TScrollMemo::SetEditorFont(const QFont& font, const QColor& color)
         drawn.setItalic(font.italic());
         drawn.setUnderline(font.underline());
     }
+    m_laidOutBlocks = 0;
     setFont(drawn);
     setTabStopDistance(8 * QFontMetricsF(drawn).horizontalAdvance(u' '));
     m_textColor = color.isValid() ? color : palette().color(QPalette::Text);
@@ -742,12 +748,37 @@ void TScrollMemo::UndoLast()
 
 // ---- Line arithmetic -------------------------------------------------------------------
 
+// Under word wrap a line not drawn yet counts as one screen line: the lines above the one
+// asked about are laid out first (once; up to a limit, beyond which counts stay estimates).
+void TScrollMemo::layOutScreenLinesUpTo(const QTextBlock& last) const
+{
+    if (!WordWrap() || last.blockNumber() < m_laidOutBlocks ||
+        last.blockNumber() - m_laidOutBlocks > MaxLinesLaidOutAtOnce)
+        return;
+    QAbstractTextDocumentLayout* layout = document()->documentLayout();
+    for (QTextBlock block = document()->findBlockByNumber(m_laidOutBlocks); block.isValid();
+         block = block.next()) {
+        if (block.layout()->lineCount() == 0)
+            layout->blockBoundingRect(block);
+        if (block == last)
+            break;
+    }
+    m_laidOutBlocks = last.blockNumber() + 1;
+}
+
+void TScrollMemo::resizeEvent(QResizeEvent* event)
+{
+    m_laidOutBlocks = 0; // a new width lays the lines out anew
+    QPlainTextEdit::resizeEvent(event);
+}
+
 int TScrollMemo::LineFromChar(int pos) const
 {
     const int docPos = pos < 0 ? selection().start() : toDocPos(pos);
     const QTextBlock block = document()->findBlock(docPos);
     if (!WordWrap())
         return block.blockNumber();
+    layOutScreenLinesUpTo(block);
     const QTextLayout* layout = block.layout();
     if (!layout || layout->lineCount() == 0)
         return block.firstLineNumber();
@@ -763,6 +794,7 @@ int TScrollMemo::LineIndex(int line) const
         const QTextBlock block = document()->findBlockByNumber(line);
         return block.isValid() ? block.position() + line : -1;
     }
+    layOutScreenLinesUpTo(document()->findBlockByLineNumber(line));
     const QTextBlock block = document()->findBlockByLineNumber(line);
     if (!block.isValid())
         return -1;
@@ -1025,6 +1057,8 @@ void TScrollMemo::connectScrollBar(QScrollBar* bar, bool vertical)
 void TScrollMemo::onContentsChange(int from, int removed, int added)
 {
     m_lastBlock = BlockAt(); // it may be gone
+    // The changed lines are laid out again later.
+    m_laidOutBlocks = qMin(m_laidOutBlocks, document()->findBlock(from).blockNumber());
     const int docEnd = document()->characterCount() - 1;
     added = qBound(0, added, docEnd - from);
     if (m_undoing) {

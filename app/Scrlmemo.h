@@ -143,6 +143,7 @@ protected:
     bool event(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     bool canInsertFromMimeData(const QMimeData* source) const override;
+    void resizeEvent(QResizeEvent* event) override;
     QMimeData* createMimeDataFromSelection() const override;
     void insertFromMimeData(const QMimeData* source) override;
     virtual void RaiseVScroll(short code);
@@ -183,12 +184,14 @@ private:
     std::pair<int, int> searchRange(int start, int length) const;
     bool matchesAt(const QTextBlock& block, const QString& line, qsizetype index,
                    const SearchPattern& pattern) const;
+    void layOutScreenLinesUpTo(const QTextBlock& last) const;
     BlockAt blockAtSpecPos(int pos) const;
     BlockAt findBlockAtSpecPos(int pos) const;
     BlockAt stepToBlockAt(int pos, QTextBlock block) const;
 
     ColorRanges m_colors;
-    mutable BlockAt m_lastBlock; // the block of the last position converted
+    mutable BlockAt m_lastBlock;     // the block of the last position converted
+    mutable int m_laidOutBlocks = 0; // leading blocks whose screen lines are known
     FileFormat m_format;
     QFont m_editorFont; // as given, also when drawn with another family
     QColor m_textColor;

@@ -2,6 +2,7 @@
 
 #include "app/Scrlmemo.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QApplication>
 #include <QClipboard>
 #include <QPrinter>
@@ -63,6 +64,7 @@ private Q_SLOTS:
     void undoOfWholeTextReplacementSelectsAll();
     void lineTextAppendLineAndLineCount();
     void lineArithmeticUnderWordWrap();
+    void screenLinesCountLinesNotDrawnYet();
     void colorsAreNotEditsAndFollowTheText();
     void colorIsInheritedByTextTypedAfterIt();
     void colorOnEmptySelectionAppliesToTypedText();
@@ -375,6 +377,29 @@ void TestScrollMemo::lineArithmeticUnderWordWrap()
     QCOMPARE(memo.LineCount(), 2);
     QCOMPARE(memo.LineFromChar(secondLineStart), 0);
     QCOMPARE(memo.ScrollBars(), ScrollBarsMode::Both);
+}
+
+void TestScrollMemo::screenLinesCountLinesNotDrawnYet()
+{
+    TScrollMemo memo;
+    memo.resize(300, 200);
+    memo.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&memo));
+    memo.SetWordWrap(true);
+    memo.SetFullText((QString("word ").repeated(60) + "\r\n").repeated(300) + "end");
+    QCoreApplication::processEvents();
+    const int lastLine = memo.LineFromChar(memo.TextLength());
+    const int lineCount = memo.LineCount();
+
+    // Qt's own count once every line has been laid out.
+    QAbstractTextDocumentLayout* layout = memo.document()->documentLayout();
+    for (QTextBlock block = memo.document()->begin(); block.isValid(); block = block.next())
+        layout->blockBoundingRect(block);
+    const QTextBlock last = memo.document()->lastBlock();
+    QVERIFY(last.firstLineNumber() > 600); // every long line wraps
+    QCOMPARE(lastLine, last.firstLineNumber());
+    QCOMPARE(lineCount, last.firstLineNumber() + 1);
+    QCOMPARE(memo.LineIndex(lastLine), memo.TextLength() - 3);
 }
 
 void TestScrollMemo::colorsAreNotEditsAndFollowTheText()
