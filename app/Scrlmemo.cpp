@@ -863,23 +863,22 @@ bool TScrollMemo::matchesAt(const QTextBlock& block, const QString& line, qsizet
     return !wordBefore && !wordAfter;
 }
 
-// [start, start + length) within the text; a negative length reaches to the end.
-std::pair<int, int> TScrollMemo::searchRange(int start, int length) const
+// Clamps [start, start + length) to the text (a negative length reaching to the end);
+// false when the pattern is empty or cannot fit in the range.
+bool TScrollMemo::fitSearch(const SearchPattern& pattern, int& start, int length, int& end) const
 {
     const int total = TextLength();
     start = qBound(0, start, total);
-    return {start, length < 0 ? total : qMin(total, start + length)};
+    end = length < 0 ? total : qMin(total, start + length);
+    return pattern.length > 0 && start + pattern.length <= end;
 }
 
 int TScrollMemo::FindTextRange(const QString& text, int start, int length, bool matchCase,
                                bool wholeWord) const
 {
-    if (text.isEmpty())
-        return -1;
     const SearchPattern pattern(text, matchCase, wholeWord);
-    const auto [from, end] = searchRange(start, length);
-    start = from;
-    if (start + pattern.length > end)
+    int end = 0;
+    if (!fitSearch(pattern, start, length, end))
         return -1;
     const QString& first = pattern.parts[0];
     const bool oneLine = pattern.parts.size() == 1;
@@ -911,12 +910,9 @@ int TScrollMemo::FindTextRange(const QString& text, int start, int length, bool 
 int TScrollMemo::FindTextRangeBackward(const QString& text, int start, int length, bool matchCase,
                                        bool wholeWord) const
 {
-    if (text.isEmpty())
-        return -1;
     const SearchPattern pattern(text, matchCase, wholeWord);
-    const auto [from, end] = searchRange(start, length);
-    start = from;
-    if (start + pattern.length > end)
+    int end = 0;
+    if (!fitSearch(pattern, start, length, end))
         return -1;
     const QString& first = pattern.parts[0];
     const bool oneLine = pattern.parts.size() == 1;

@@ -181,7 +181,7 @@ private:
         int specStart() const { return docStart + number; }
     };
     struct SearchPattern;
-    std::pair<int, int> searchRange(int start, int length) const;
+    bool fitSearch(const SearchPattern& pattern, int& start, int length, int& end) const;
     bool matchesAt(const QTextBlock& block, const QString& line, qsizetype index,
                    const SearchPattern& pattern) const;
     void layOutScreenLinesUpTo(const QTextBlock& last) const;
