@@ -357,7 +357,17 @@ void TScrollMemo::SetFullText(const QString& text)
     normalizeLineBreaks(normalized);
     document()->setUndoRedoEnabled(false);
     clearAllText();
-    QTextCursor(document()).insertText(normalized);
+    // In pieces cut after line breaks, at the end, inside one edit block: as a load fills.
+    QTextCursor cursor(document());
+    cursor.beginEditBlock();
+    const QStringView all(normalized);
+    for (qsizetype from = 0; from < all.size();) {
+        qsizetype end = all.indexOf(u'\n', qMin(all.size(), from + LoadChunk));
+        end = end < 0 ? all.size() : end + 1;
+        cursor.insertText(all.mid(from, end - from).toString());
+        from = end;
+    }
+    cursor.endEditBlock();
     document()->setUndoRedoEnabled(true);
     document()->setModified(true);
     select(0, 0, true);
