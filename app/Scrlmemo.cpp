@@ -842,6 +842,9 @@ struct TScrollMemo::SearchPattern {
         for (const QString& part : std::as_const(parts))
             length += int(part.size());
     }
+
+    // The first line looked for, and whether it is the only one.
+    std::pair<const QString&, bool> firstLine() const { return {parts[0], parts.size() == 1}; }
 };
 
 // Whether the pattern occurs with its first line at index of block's line: a pattern of
@@ -890,8 +893,7 @@ int TScrollMemo::FindTextRange(const QString& text, int start, int length, bool 
     int end = 0;
     if (!fitSearch(pattern, start, length, end))
         return -1;
-    const QString& first = pattern.parts[0];
-    const bool oneLine = pattern.parts.size() == 1;
+    const auto [first, oneLine] = pattern.firstLine();
 
     const int firstDocPos = toDocPos(start);
     for (QTextBlock block = document()->findBlock(firstDocPos); block.isValid();
@@ -924,8 +926,7 @@ int TScrollMemo::FindTextRangeBackward(const QString& text, int start, int lengt
     int end = 0;
     if (!fitSearch(pattern, start, length, end))
         return -1;
-    const QString& first = pattern.parts[0];
-    const bool oneLine = pattern.parts.size() == 1;
+    const auto [first, oneLine] = pattern.firstLine();
 
     // The last possible start of a match, then back block by block.
     const int lastStart = end - pattern.length;

@@ -279,6 +279,8 @@ private:
     void ApplyLogRule(TScrollMemo* memo);
     void connectMenuOpenings();
     void createEditingParts();
+    bool searchOneWay(TScrollMemo* memo, const QString& text, bool down, bool replaceDialogText,
+                      bool finishedReport, const SearchOptions& options);
     bool searchFound(TScrollMemo* memo, int found, int length, bool replaceDialogText,
                      bool finishedReport, int savedStart, int savedLength);
     void replaceAllFromCaret(TScrollMemo* memo, const QString& text, const SearchOptions& options);

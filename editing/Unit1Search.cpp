@@ -95,10 +95,23 @@ void TForm1::ReplaceDialog1Find()
         SearchDown(memo, ReplaceDialog1->FindText(), true, false, optionsOf(ReplaceDialog1));
 }
 
-// A selection as long as the search text is taken to be the last match: the search starts
-// one character further on.
 bool TForm1::SearchDown(TScrollMemo* memo, const QString& text, bool replaceDialogText,
                         bool finishedReport, const SearchOptions& options)
+{
+    return searchOneWay(memo, text, true, replaceDialogText, finishedReport, options);
+}
+
+bool TForm1::SearchUp(TScrollMemo* memo, const QString& text, bool replaceDialogText,
+                      bool finishedReport, const SearchOptions& options)
+{
+    return searchOneWay(memo, text, false, replaceDialogText, finishedReport, options);
+}
+
+// A selection as long as the search text is taken to be the last match: the search starts
+// one character further on (back). Down finds the first occurrence from there to the end;
+// up the last one that ends before it.
+bool TForm1::searchOneWay(TScrollMemo* memo, const QString& text, bool down, bool replaceDialogText,
+                          bool finishedReport, const SearchOptions& options)
 {
     if (text.isEmpty())
         return false;
@@ -107,31 +120,17 @@ bool TForm1::SearchDown(TScrollMemo* memo, const QString& text, bool replaceDial
     const int savedLength = memo->SelLength();
     int from = savedStart;
     if (savedLength == find.size()) {
-        // One past the start of the last match, also when that start is a line break: the
-        // caret cannot stand between its CR and LF (it would go back to the CR and the same
-        // match be found again), the search can start there.
-        from = savedStart + 1;
+        // Also when the match starts with a line break: the caret cannot stand between its
+        // CR and LF (it goes back to the CR), but the search can start there.
+        from = down ? savedStart + 1 : savedStart - 1;
         memo->SetSelStart(from);
+        if (!down)
+            from = memo->SelStart();
     }
-    const int found = memo->FindTextRange(find, from, memo->TextLength() - from, options.matchCase,
-                                          options.wholeWord);
-    return searchFound(memo, found, int(find.size()), replaceDialogText, finishedReport, savedStart,
-                       savedLength);
-}
-
-bool TForm1::SearchUp(TScrollMemo* memo, const QString& text, bool replaceDialogText,
-                      bool finishedReport, const SearchOptions& options)
-{
-    if (text.isEmpty())
-        return false;
-    const QString find = WithCrLfBreaks(text);
-    const int savedStart = memo->SelStart();
-    const int savedLength = memo->SelLength();
-    if (savedLength == find.size())
-        memo->SetSelStart(savedStart - 1);
-    // The last occurrence that ends before the caret.
-    const int found = memo->FindTextRangeBackward(find, 0, memo->SelStart(), options.matchCase,
-                                                  options.wholeWord);
+    const int found =
+        down ? memo->FindTextRange(find, from, memo->TextLength() - from, options.matchCase,
+                                   options.wholeWord)
+             : memo->FindTextRangeBackward(find, 0, from, options.matchCase, options.wholeWord);
     return searchFound(memo, found, int(find.size()), replaceDialogText, finishedReport, savedStart,
                        savedLength);
 }
