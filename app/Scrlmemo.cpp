@@ -3,14 +3,11 @@
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>
 #include <QClipboard>
-#include <QFile>
-#include <QFileInfo>
 #include <QFontDatabase>
 #include <QFontMetricsF>
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QPrinter>
-#include <QSaveFile>
 #include <QScrollBar>
 #include <QStringDecoder>
 #include <QTextDocument>
@@ -22,10 +19,11 @@ namespace
 
 constexpr int MaxLineText = 4096;
 constexpr int MaxLinesLaidOutAtOnce = 50000;
-constexpr int ColoredLine = 1; // block user state of a line that holds colour formats
+// A block's user state: the LineBreak that ends it, and a bit for colour formats.
+constexpr int BreakKindMask = 3;
+constexpr int ColoredLineBit = 4;
 constexpr qsizetype LoadChunk = 1 << 20;
 constexpr qsizetype SaveChunk = 1 << 20;
-constexpr qint64 MaxFileSize = qint64(512) << 20;
 
 bool isWordChar(QChar c)
 {
@@ -57,6 +55,11 @@ QStringList splitAtLineBreaks(const QString& text)
     QString normalized = text;
     normalizeLineBreaks(normalized);
     return normalized.split(u'\n');
+}
+
+bool containsSeparatorCharacters(QStringView text)
+{
+    return text.contains(QChar::LineSeparator) || text.contains(QChar::ParagraphSeparator);
 }
 
 QTextCharFormat colorFormat(QRgb color)
@@ -154,12 +157,18 @@ TScrollMemo::BlockAt TScrollMemo::stepToBlockAt(int pos, QTextBlock block) const
     return at;
 }
 
-int TScrollMemo::toDocPos(int pos) const
+int TScrollMemo::toDocPos(int pos, Snap snap) const
 {
     pos = qBound(0, pos, TextLength());
     const BlockAt at = blockAtSpecPos(pos);
     // A position between the CR and the LF of a break means the end of the line.
-    return at.docStart + qMin(pos - at.specStart(), at.block.length() - 1);
+    const int inLine = qMin(pos - at.specStart(), at.block.length() - 1);
+    const int docPos = at.docStart + inLine;
+    // Nor can a position fall between the two halves of a character beyond 16 bits.
+    if (inLine > 0 && document()->characterAt(docPos).isLowSurrogate() &&
+        document()->characterAt(docPos - 1).isHighSurrogate())
+        return docPos + (snap == Snap::Forward ? 1 : -1);
+    return docPos;
 }
 
 QString TScrollMemo::rawText(int docFrom, int docTo) const
@@ -243,7 +252,9 @@ void TScrollMemo::SetSelStart(int pos)
 void TScrollMemo::SetSelLength(int length)
 {
     const int start = SelStart();
-    select(toDocPos(start), toDocPos(start + length), true);
+    // A length ending inside a character takes the whole character.
+    select(toDocPos(start), toDocPos(start + length, length > 0 ? Snap::Forward : Snap::Back),
+           true);
 }
 
 QString TScrollMemo::SelectedText() const
@@ -274,7 +285,8 @@ void TScrollMemo::ReplaceMatches(const QList<int>& positions, int length,
     edits.reserve(positions.size());
     for (int pos : positions) {
         const int from = toDocPos(pos);
-        edits.push_back({from, toDocPos(pos + length) - from, int(inserted.size())});
+        edits.push_back(
+            {from, toDocPos(pos + length, Snap::Forward) - from, int(inserted.size())});
     }
     // The colours follow all the edits in one pass; the document reports them as one change.
     m_colors.applyEdits(edits);
@@ -303,6 +315,15 @@ QChar TScrollMemo::CharAt(int pos) const
     if (offset < lineLength)
         return document()->characterAt(at.docStart + offset);
     return offset == lineLength ? QChar(u'\r') : QChar(u'\n');
+}
+
+void TScrollMemo::PasteText(const QString& text)
+{
+    const int from = selection().start();
+    ReplaceSelection(text);
+    // What went in lies between the two places, whatever the text's own length says (a
+    // paragraph separator in it is a line break of two).
+    colorDocRange(from, selection().start(), m_textColor);
 }
 
 void TScrollMemo::DeleteSelection()
@@ -388,6 +409,7 @@ void TScrollMemo::clearAllText()
     m_formatsApplied = false;
     document()->clear(); // the blocks and their colour formats go with the text
     document()->firstBlock().layout()->clearFormats();
+    document()->firstBlock().setUserState(int(m_format.lineBreak));
 }
 
 // Fills the (empty) document at its end in chunks cut after line feeds, inside one edit
@@ -421,20 +443,13 @@ bool TScrollMemo::fillFromBytes(QByteArrayView bytes, TextEncoding encoding)
 FileResult TScrollMemo::LoadLinesFromFile(const QString& path)
 {
     // A device or pipe could block for ever or never end; positions are ints.
-    const QFileInfo info(path);
-    if (info.exists() && !info.isFile())
-        return FileResult::failure(QStringLiteral("Not a file"));
-    if (info.size() > MaxFileSize)
-        return FileResult::failure(QStringLiteral("File too large"));
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return FileResult::failure(file.errorString());
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return FileResult::failure(file.errorString());
+    QByteArray bytes;
+    if (const FileResult read = ReadWholeFile(path, MaxDocumentSize, bytes); !read.ok)
+        return read;
 
     FileFormat format;
     format.lineBreak = detectLineBreak(bytes);
+    m_format = format;
     // Undo off during the fill: the history is empty after a load anyway.
     document()->setUndoRedoEnabled(false);
     clearAllText();
@@ -442,51 +457,113 @@ FileResult TScrollMemo::LoadLinesFromFile(const QString& path)
         // Not UTF-8 (or not holdable as such): one byte is one character, so every byte
         // sequence survives a save.
         clearAllText();
-        format.encoding = TextEncoding::Latin1;
+        m_format.encoding = TextEncoding::Latin1;
         fillFromBytes(bytes, TextEncoding::Latin1);
     }
+    // Each line break of the file becomes one block boundary: the blocks take their kinds.
+    setLineBreaks(mixedLineBreaks(bytes));
     document()->setUndoRedoEnabled(true);
-    m_format = format;
     select(0, 0, true);
-    document()->setModified(false);
+    SetModifiedFlag(false);
     return {};
 }
 
 FileResult TScrollMemo::SaveLinesToFile(const QString& path)
 {
-    const FileFormat format = m_format;
-    const QByteArray lineBreak = lineBreakBytes(format.lineBreak);
-
-    // Written in chunks, each write checked: one short write must not leave a truncated
-    // file behind, and the old file stays until the new one is complete.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return FileResult::failure(file.errorString());
+    const TextEncoding encoding = m_format.encoding;
+    // Written in chunks: one failed write must not leave a truncated file behind, and the
+    // old file stays until the new one is complete.
+    SafeFileWriter file(path);
+    if (const FileResult opened = file.open(); !opened.ok)
+        return opened;
     QByteArray buffer;
     buffer.reserve(SaveChunk + MaxLineText);
-    auto flush = [&file, &buffer]() {
-        const bool ok = file.write(buffer) == buffer.size();
-        buffer.clear();
-        return ok;
-    };
     for (QTextBlock block = document()->begin(); block.isValid(); block = block.next()) {
-        buffer += encodeText(block.text(), format.encoding);
+        buffer += encodeText(block.text(), encoding);
         if (block.next().isValid())
-            buffer += lineBreak;
-        if (buffer.size() >= SaveChunk && !flush()) {
-            const QString why = file.errorString();
-            file.cancelWriting();
-            return FileResult::failure(why);
+            buffer += lineBreakBytes(lineBreakOf(block));
+        if (buffer.size() >= SaveChunk) {
+            if (!file.write(buffer))
+                break;
+            buffer.clear();
         }
     }
-    if (!flush()) {
-        const QString why = file.errorString();
-        file.cancelWriting();
-        return FileResult::failure(why);
+    file.write(buffer);
+    return file.commit();
+}
+
+void TScrollMemo::SetTextFrom(const TScrollMemo& source)
+{
+    m_format = source.m_format;
+    SetFullText(source.FullText());
+    QTextBlock from = source.document()->begin();
+    for (QTextBlock to = document()->begin(); to.isValid() && from.isValid();
+         to = to.next(), from = from.next())
+        setLineBreakOf(to, source.lineBreakOf(from));
+}
+
+// ---- Line breaks ------------------------------------------------------------------------
+// A block's user state holds the kind of the line break that ends it and whether its
+// layout holds colour formats. A block the document has just made holds -1.
+
+LineBreak TScrollMemo::lineBreakOf(const QTextBlock& block) const
+{
+    const int state = block.userState();
+    return state < 0 ? m_format.lineBreak : LineBreak(state & BreakKindMask);
+}
+
+void TScrollMemo::setLineBreakOf(QTextBlock block, LineBreak kind) const
+{
+    const int state = block.userState();
+    block.setUserState((state < 0 ? 0 : state & ColoredLineBit) | int(kind));
+}
+
+void TScrollMemo::setLineBreaks(const std::vector<LineBreak>& kinds)
+{
+    std::size_t i = 0;
+    for (QTextBlock block = document()->begin(); block.isValid() && i < kinds.size();
+         block = block.next())
+        setLineBreakOf(block, kinds[i++]);
+}
+
+// After an edit of [docFrom, docTo]: a break the edit inserted is of the kind new lines
+// get, and the part of a split line after it ends as the whole line did. When the document
+// splits a block, the first part keeps the block's state and the rest are new blocks.
+void TScrollMemo::settleLineBreaks(int docFrom, int docTo)
+{
+    const int typed = int(m_format.lineBreak);
+    int carried = typed;
+    const QTextBlock last = document()->findBlock(docTo);
+    for (QTextBlock block = document()->findBlock(docFrom); block.isValid();
+         block = block.next()) {
+        const int state = block.userState();
+        const QTextBlock next = block.next();
+        if (next.isValid() && next.userState() < 0) {
+            if (state >= 0)
+                carried = state & BreakKindMask;
+            setLineBreakOf(block, LineBreak(typed));
+        } else if (state < 0) {
+            setLineBreakOf(block, LineBreak(carried));
+        }
+        if (block == last)
+            break;
     }
-    if (!file.commit())
-        return FileResult::failure(file.errorString());
-    return {};
+}
+
+// The kinds of the breaks as last loaded, saved or copied, when they are not all of one
+// kind: an undo back to that text gets them back as they were.
+void TScrollMemo::rememberCleanLineBreaks()
+{
+    m_cleanLineBreaks.clear();
+    m_cleanEdits = m_edits;
+    bool mixed = false;
+    for (QTextBlock block = document()->begin(); block.next().isValid(); block = block.next()) {
+        const LineBreak kind = lineBreakOf(block);
+        mixed = mixed || kind != m_format.lineBreak;
+        m_cleanLineBreaks.push_back(kind);
+    }
+    if (!mixed)
+        m_cleanLineBreaks.clear();
 }
 
 // ---- Lines -----------------------------------------------------------------------------
@@ -569,6 +646,8 @@ bool TScrollMemo::ModifiedFlag() const
 
 void TScrollMemo::SetModifiedFlag(bool modified)
 {
+    if (!modified && m_edits != m_cleanEdits)
+        rememberCleanLineBreaks();
     document()->setModified(modified);
 }
 
@@ -673,7 +752,7 @@ void TScrollMemo::SetSelectionColor(const QColor& color)
 
 void TScrollMemo::SetRangeColor(int start, int length, const QColor& color)
 {
-    colorDocRange(toDocPos(start), toDocPos(start + length), color);
+    colorDocRange(toDocPos(start), toDocPos(start + length, Snap::Forward), color);
 }
 
 void TScrollMemo::colorDocRange(int docFrom, int docTo, const QColor& color)
@@ -700,7 +779,8 @@ void TScrollMemo::applyColorsToBlocks(int docFrom, int docTo)
 {
     QTextDocument* doc = document();
     const auto& ranges = m_colors.ranges();
-    std::size_t index = m_colors.firstEndingAfter(docFrom);
+    // Every range of the first line counts, also those before docFrom.
+    std::size_t index = m_colors.firstEndingAfter(doc->findBlock(docFrom).position());
     int changedFrom = -1;
     int changedTo = -1;
     for (QTextBlock block = doc->findBlock(docFrom); block.isValid() && block.position() <= docTo;
@@ -717,13 +797,14 @@ void TScrollMemo::applyColorsToBlocks(int docFrom, int docTo)
                 formats.append({from - start, to - from, colorFormat(ranges[i].color)});
         }
         // A line that never had colours needs no layout made for it just to say so.
-        if (formats.isEmpty() && block.userState() != ColoredLine)
+        const int state = block.userState();
+        if (formats.isEmpty() && (state < 0 || !(state & ColoredLineBit)))
             continue;
         QTextLayout* layout = block.layout();
         if (formats == layout->formats())
             continue;
         layout->setFormats(formats);
-        block.setUserState(formats.isEmpty() ? -1 : ColoredLine);
+        block.setUserState(int(lineBreakOf(block)) | (formats.isEmpty() ? 0 : ColoredLineBit));
         if (changedFrom < 0)
             changedFrom = start;
         changedTo = start + block.length();
@@ -750,6 +831,12 @@ void TScrollMemo::UndoLast()
     QTextCursor cursor = cursorFor(selection());
     document()->undo(&cursor);
     m_undoing = false;
+    // Back at the text as loaded or saved: its line breaks are as they were, too.
+    if (!ModifiedFlag() && !m_cleanLineBreaks.empty() &&
+        std::size_t(document()->blockCount() - 1) == m_cleanLineBreaks.size()) {
+        setLineBreaks(m_cleanLineBreaks);
+        m_cleanEdits = m_edits;
+    }
     if (m_undoTo > m_undoFrom)
         select(m_undoFrom, qMin(m_undoTo, document()->characterCount() - 1), true);
     else
@@ -1005,11 +1092,28 @@ void TScrollMemo::keyPressEvent(QKeyEvent* event)
     int key = event->key();
     Q_EMIT OnKeyDown(this, key, event->modifiers());
     // A command key that reaches the control belongs to a disabled command: do nothing.
-    if (key == 0 || isCommandKey(event)) {
+    // Shift+Enter would put an invisible line separator into the text.
+    if (key == 0 || isCommandKey(event) || event->matches(QKeySequence::InsertLineSeparator) ||
+        containsSeparatorCharacters(event->text())) {
         event->accept();
         return;
     }
     QPlainTextEdit::keyPressEvent(event);
+}
+
+// Nor does an input method put line or paragraph separators into the text.
+void TScrollMemo::inputMethodEvent(QInputMethodEvent* event)
+{
+    if (!containsSeparatorCharacters(event->commitString())) {
+        QPlainTextEdit::inputMethodEvent(event);
+        return;
+    }
+    QString commit = event->commitString();
+    commit.remove(QChar::LineSeparator).remove(QChar::ParagraphSeparator);
+    QInputMethodEvent filtered(event->preeditString(), event->attributes());
+    filtered.setCommitString(commit, event->replacementStart(), event->replacementLength());
+    QPlainTextEdit::inputMethodEvent(&filtered);
+    event->setAccepted(filtered.isAccepted());
 }
 
 // Copy, cut and drag by Qt's own keys and mouse carry the raw text, with LF breaks.
@@ -1022,11 +1126,11 @@ QMimeData* TScrollMemo::createMimeDataFromSelection() const
     return data;
 }
 
-// Pasted and dropped text goes in as one undoable replacement, like any other.
+// Text pasted by the control's own keys and mouse, or dropped, goes in as Paste puts it.
 void TScrollMemo::insertFromMimeData(const QMimeData* source)
 {
     if (source->hasText())
-        ReplaceSelection(source->text());
+        PasteText(source->text());
 }
 
 bool TScrollMemo::canInsertFromMimeData(const QMimeData* source) const
@@ -1063,6 +1167,7 @@ void TScrollMemo::connectScrollBar(QScrollBar* bar, bool vertical)
 
 void TScrollMemo::onContentsChange(int from, int removed, int added)
 {
+    ++m_edits;
     m_lastBlock = BlockAt(); // it may be gone
     // The changed lines are laid out again later.
     m_laidOutBlocks = qMin(m_laidOutBlocks, document()->findBlock(from).blockNumber());
@@ -1072,6 +1177,7 @@ void TScrollMemo::onContentsChange(int from, int removed, int added)
         m_undoFrom = m_undoFrom < 0 ? from : qMin(m_undoFrom, from);
         m_undoTo = qMax(m_undoTo, from + added);
     }
+    settleLineBreaks(from, from + added);
     if (m_dirtyColorFrom >= 0 && from <= m_dirtyColorTo)
         m_dirtyColorTo = qMax(from, m_dirtyColorTo + added - removed);
     if (m_colors.empty() && !m_pendingColorSet && !m_formatsApplied)

@@ -42,6 +42,8 @@ public:
     void SetSelLength(int length); // negative: the -length characters before SelStart
     QString SelectedText() const;
     void ReplaceSelection(const QString& text); // one undo step
+    // As ReplaceSelection, but the text never takes the colour of the text around it.
+    void PasteText(const QString& text);
     void DeleteSelection();
     void SelectAllText();
     void ScrollCaretIntoView();
@@ -55,6 +57,8 @@ public:
     // Whole text
     QString FullText() const;
     void SetFullText(const QString& text); // clears the undo history
+    // The text of another control with its line breaks and its file's format, as a new text.
+    void SetTextFrom(const TScrollMemo& source);
     int TextLength() const;
 
     // Lines
@@ -67,9 +71,9 @@ public:
     void EndBulkUpdate();
     bool InBulkUpdate() const { return m_bulkDepth > 0; }
 
-    // How the last loaded file was stored; saving writes it back the same way.
+    // How the last loaded file was stored; saving writes it back the same way, each line
+    // with its own line break. Lines the user makes take the format's line break.
     const FileFormat& Format() const { return m_format; }
-    void SetFormat(const FileFormat& format) { m_format = format; }
 
     // State and options
     bool ModifiedFlag() const;
@@ -126,8 +130,11 @@ public:
 
     int BookmarkPos = 0;
 
-    // Position conversions between the CR LF positions above and the document's own.
-    int toDocPos(int pos) const;
+    // Position conversions between the CR LF positions above and the document's own. A
+    // position inside a character made of two 16-bit units moves to its start, or with
+    // Snap::Forward to its end.
+    enum class Snap { Back, Forward };
+    int toDocPos(int pos, Snap snap = Snap::Back) const;
     int fromDocPos(int docPos) const;
     QString rawText(int docFrom, int docTo) const;
 
@@ -142,6 +149,7 @@ Q_SIGNALS:
 protected:
     bool event(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void inputMethodEvent(QInputMethodEvent* event) override;
     bool canInsertFromMimeData(const QMimeData* source) const override;
     void resizeEvent(QResizeEvent* event) override;
     QMimeData* createMimeDataFromSelection() const override;
@@ -170,6 +178,11 @@ private:
     void select(int anchor, int position, bool scroll);
     QTextCursor cursorFor(const Selection& selection) const;
     void clearAllText();
+    LineBreak lineBreakOf(const QTextBlock& block) const;
+    void setLineBreakOf(QTextBlock block, LineBreak kind) const;
+    void setLineBreaks(const std::vector<LineBreak>& kinds);
+    void settleLineBreaks(int docFrom, int docTo);
+    void rememberCleanLineBreaks();
     bool fillFromBytes(QByteArrayView bytes, TextEncoding encoding);
     bool isCommandKey(const QKeyEvent* event) const;
     void updateScrollBarPolicies();
@@ -193,6 +206,9 @@ private:
     mutable BlockAt m_lastBlock;     // the block of the last position converted
     mutable int m_laidOutBlocks = 0; // leading blocks whose screen lines are known
     FileFormat m_format;
+    quint64 m_edits = 0;                      // changes of the text so far
+    quint64 m_cleanEdits = ~quint64(0);       // m_edits when the text was last unmodified
+    std::vector<LineBreak> m_cleanLineBreaks; // its breaks, when not all of one kind
     QFont m_editorFont; // as given, also when drawn with another family
     QColor m_textColor;
     ScrollBarsMode m_scrollBars = ScrollBarsMode::Both;

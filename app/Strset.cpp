@@ -2,37 +2,38 @@
 
 #include "app/TextFile.h"
 
-#include <QFile>
-#include <QSaveFile>
-
-bool TStrSet::LoadFromFile(const QString& path)
+FileResult TStrSet::LoadFromFile(const QString& path, qint64 maxSize)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
-    QString text = decodeEightBitText(file.readAll());
-    m_strings.clear();
-    if (text.isEmpty())
-        return true;
-    // The break that ends the last line does not start another one.
-    if (text.endsWith('\n'))
-        text.chop(1);
-    m_strings = text.split('\n');
-    return true;
+    QByteArray bytes;
+    const FileResult result = ReadWholeFile(path, maxSize, bytes);
+    if (!result.ok)
+        return result;
+    QByteArrayView rest(bytes);
+    if (rest.startsWith("\xEF\xBB\xBF")) // a byte-order mark another editor put there
+        rest = rest.sliced(3);
+    QStringList lines;
+    while (!rest.isEmpty()) {
+        qsizetype end = 0;
+        while (end < rest.size() && rest[end] != '\r' && rest[end] != '\n')
+            ++end;
+        lines << DecodeListLine(rest.first(end));
+        // The break that ends the last line does not start another one.
+        if (end < rest.size() && rest[end] == '\r' && end + 1 < rest.size() && rest[end + 1] == '\n')
+            ++end;
+        rest = rest.sliced(qMin(end + 1, rest.size()));
+    }
+    m_strings = lines;
+    return {};
 }
 
-bool TStrSet::SaveToFile(const QString& path) const
+FileResult TStrSet::SaveToFile(const QString& path) const
 {
-    QString text;
+    QByteArray bytes;
     for (const QString& line : m_strings)
-        text += line + QStringLiteral("\r\n");
-    const QByteArray bytes = encodeEightBitText(text);
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    if (file.write(bytes) != bytes.size()) {
-        file.cancelWriting();
-        return false;
-    }
+        bytes += EncodeListLine(line) + "\r\n";
+    SafeFileWriter file(path);
+    if (const FileResult opened = file.open(); !opened.ok)
+        return opened;
+    file.write(bytes);
     return file.commit();
 }

@@ -1,10 +1,13 @@
 #pragma once
 
+#include "platform/FileAccess.h"
+
 #include <QObject>
 #include <QStringList>
 
-// Owns one string list; lines end with CR LF when loaded or saved. The files are one byte
-// a character, or UTF-8 when a line needs characters beyond that.
+// Owns one string list; lines end with CR LF when loaded or saved. The files are UTF-8
+// (those of one byte a character written earlier still read as they did), with the field
+// separator of the list files as two raw bytes.
 class TStrSet : public QObject
 {
     Q_OBJECT
@@ -17,10 +20,10 @@ public:
     // Copies the assigned list's contents into the owned one.
     void SetStrings(const QStringList& strings) { m_strings = strings; }
 
-    // Reads the file's lines (CR LF, LF or CR breaks); false when unreadable.
-    bool LoadFromFile(const QString& path);
-    // Writes every line followed by CR LF, atomically; false when the file cannot be written.
-    bool SaveToFile(const QString& path) const;
+    // Reads the file's lines (CR LF, LF or CR breaks); on failure the list stays as it was.
+    FileResult LoadFromFile(const QString& path, qint64 maxSize = MaxListFileSize);
+    // Writes every line followed by CR LF; a failure leaves the old file as it was.
+    FileResult SaveToFile(const QString& path) const;
 
 private:
     QStringList m_strings;

@@ -26,6 +26,31 @@ QByteArray lineBreakBytes(LineBreak lineBreak)
     return QByteArrayLiteral("\n");
 }
 
+std::vector<LineBreak> mixedLineBreaks(QByteArrayView bytes)
+{
+    std::vector<LineBreak> kinds;
+    bool mixed = false;
+    const char* data = bytes.data();
+    const qsizetype size = bytes.size();
+    for (qsizetype i = 0; i < size; ++i) {
+        LineBreak kind;
+        if (data[i] == '\n') {
+            kind = LineBreak::Lf;
+        } else if (data[i] == '\r') {
+            const bool pair = i + 1 < size && data[i + 1] == '\n';
+            kind = pair ? LineBreak::CrLf : LineBreak::Cr;
+            i += pair ? 1 : 0;
+        } else {
+            continue;
+        }
+        mixed = mixed || (!kinds.empty() && kind != kinds.front());
+        kinds.push_back(kind);
+    }
+    if (!mixed)
+        kinds.clear();
+    return kinds;
+}
+
 qsizetype nextChunkEnd(QByteArrayView bytes, qsizetype from, qsizetype target)
 {
     const qsizetype size = bytes.size();
@@ -132,19 +157,83 @@ QByteArray encodeText(QStringView text, TextEncoding encoding)
     return bytes;
 }
 
-QString decodeEightBitText(QByteArrayView bytes)
+namespace
 {
-    if (!bytes.isValidUtf8())
-        return latin1ToDocumentText(bytes);
-    QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::ConvertInitialBom);
-    QString text = utf8.decode(bytes);
-    normalizeLineBreaks(text);
-    return text;
+
+constexpr char SeparatorByte = char(0xA4);
+
+// The length of the longest prefix that is valid UTF-8: where the first byte that is not part
+// of a well-formed character stands (no overlong forms, surrogates or values past U+10FFFF).
+qsizetype firstInvalidUtf8(QByteArrayView bytes)
+{
+    const auto* data = reinterpret_cast<const uchar*>(bytes.data());
+    const qsizetype size = bytes.size();
+    qsizetype i = 0;
+    while (i < size) {
+        const uchar lead = data[i];
+        int length = 0;
+        uchar low = 0x80; // the range of the second byte
+        uchar high = 0xBF;
+        if (lead < 0x80) {
+            ++i;
+            continue;
+        } else if (lead >= 0xC2 && lead <= 0xDF) {
+            length = 2;
+        } else if (lead >= 0xE0 && lead <= 0xEF) {
+            length = 3;
+            low = lead == 0xE0 ? 0xA0 : 0x80;
+            high = lead == 0xED ? 0x9F : 0xBF;
+        } else if (lead >= 0xF0 && lead <= 0xF4) {
+            length = 4;
+            low = lead == 0xF0 ? 0x90 : 0x80;
+            high = lead == 0xF4 ? 0x8F : 0xBF;
+        } else {
+            return i;
+        }
+        if (i + length > size || data[i + 1] < low || data[i + 1] > high)
+            return i;
+        for (int k = 2; k < length; ++k) {
+            if ((data[i + k] & 0xC0) != 0x80)
+                return i;
+        }
+        i += length;
+    }
+    return size;
 }
 
-QByteArray encodeEightBitText(QStringView text)
+QString decodeListField(QByteArrayView bytes)
 {
-    return encodeText(text, fitsLatin1(text) ? TextEncoding::Latin1 : TextEncoding::Utf8);
+    return bytes.isValidUtf8() ? QString::fromUtf8(bytes) : QString::fromLatin1(bytes);
+}
+
+} // namespace
+
+QString ListFieldSeparator()
+{
+    return QString(2, QChar(0xA4));
+}
+
+QByteArray EncodeListLine(QStringView line)
+{
+    const qsizetype at = line.indexOf(ListFieldSeparator());
+    if (at < 0)
+        return line.toUtf8();
+    return line.left(at).toUtf8() + QByteArray(2, SeparatorByte) + line.mid(at + 2).toUtf8();
+}
+
+QString DecodeListLine(QByteArrayView bytes)
+{
+    // 0xA4 0xA4 also occurs inside UTF-8 characters (E0 A4 A4 is U+0924), so in UTF-8 text the
+    // separator is the first byte that is not part of a character.
+    const QByteArrayView separator("\xA4\xA4", 2);
+    const qsizetype bad = firstInvalidUtf8(bytes);
+    qsizetype at = bytes.indexOf(separator);
+    if (bytes.sliced(bad).startsWith(separator) && bytes.sliced(bad + 2).isValidUtf8())
+        at = bad;
+    if (at < 0)
+        return decodeListField(bytes);
+    return decodeListField(bytes.first(at)) + ListFieldSeparator() +
+           decodeListField(bytes.sliced(at + 2));
 }
 
 QString crLfLineBreaks(QStringView text)

@@ -1,30 +1,29 @@
 #pragma once
 
+#include "platform/FileAccess.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringView>
+
+#include <vector>
 
 class QStringDecoder;
 
 // How a text file is stored, so that saving writes it back the same way.
 enum class TextEncoding { Utf8, Latin1 };
-enum class LineBreak { CrLf, Lf, Cr };
+enum class LineBreak : quint8 { CrLf, Lf, Cr };
 
 struct FileFormat {
     TextEncoding encoding = TextEncoding::Utf8;
     LineBreak lineBreak = LineBreak::Lf; // new documents on Linux
 };
 
-// Errors are values: ok, or the reason the operation failed.
-struct FileResult {
-    bool ok = true;
-    QString error;
-    static FileResult failure(const QString& why) { return {false, why}; }
-};
-
 // The line-break style of the first line break in the bytes; LF when there is none.
 LineBreak detectLineBreak(QByteArrayView bytes);
 QByteArray lineBreakBytes(LineBreak lineBreak);
+// The kind of every line break in the bytes, in order; empty when they are all of one kind.
+std::vector<LineBreak> mixedLineBreaks(QByteArrayView bytes);
 
 // The end of the next chunk to decode, starting at from and about target bytes long: just
 // after a line feed when one is near, never between a CR and its LF or inside a UTF-8
@@ -49,8 +48,14 @@ QString crLfLineBreaks(QStringView text);
 // Encodes one line for writing.
 QByteArray encodeText(QStringView text, TextEncoding encoding);
 
-// Settings and list files: UTF-8 when the bytes are valid UTF-8, else one byte = one
-// character; line breaks become '\n'.
-QString decodeEightBitText(QByteArrayView bytes);
-// One byte a character when every character fits, else UTF-8.
-QByteArray encodeEightBitText(QStringView text);
+// The two characters that separate the fields of a line in the list files ("¤¤"), stored
+// as the two bytes 0xA4 0xA4.
+QString ListFieldSeparator();
+
+// One line (without its break) of a settings or list file: UTF-8, except that the first
+// field separator is the two raw bytes 0xA4 0xA4.
+QByteArray EncodeListLine(QStringView line);
+// A line read back: the separator is found where it splits the line into valid UTF-8, else
+// at the first two 0xA4 bytes; each field is read as UTF-8 when valid, else one byte a
+// character, as files of one byte a character written earlier were.
+QString DecodeListLine(QByteArrayView bytes);

@@ -71,9 +71,10 @@ QMdiSubWindow* TForm1::OpenFileInNewWindow(const QString& path)
     TScrollMemo* memo = MemoOf(window);
     {
         BusyCursor busy;
-        if (!memo->LoadLinesFromFile(path).ok) {
+        if (const FileResult loaded = memo->LoadLinesFromFile(path); !loaded.ok) {
             m_platform.prompts.message(MessageKind::Error,
-                                       QStringLiteral("Could not open file ") + path + u'.',
+                                       QStringLiteral("Could not open file ") + path +
+                                           QStringLiteral(".\r") + loaded.error,
                                        MessageButtons::Ok);
             ++UntitledCounter;
             window->setWindowTitle(QStringLiteral("Untitled%1").arg(UntitledCounter));
@@ -178,8 +179,9 @@ bool TForm1::writeDocument(QMdiSubWindow* window, const QString& path)
     }
     if (!result.ok) {
         m_platform.prompts.message(MessageKind::Error,
-                                   QStringLiteral("Could save to file ") + path +
-                                       QStringLiteral(".\rThe file might be write protected."),
+                                   QStringLiteral("Could not save to file ") + path +
+                                       QStringLiteral(".\rThe file might be write protected.\r") +
+                                       result.error,
                                    MessageButtons::Ok);
         return false;
     }
@@ -309,7 +311,8 @@ void TForm1::Refresh1Click()
     }
     // A failed load leaves the text and its modified flag as they were.
     if (!result.ok)
-        m_platform.prompts.message(MessageKind::Error, QStringLiteral("Could not reload file."),
+        m_platform.prompts.message(MessageKind::Error,
+                                   QStringLiteral("Could not reload file.\r") + result.error,
                                    MessageButtons::Ok);
 }
 
@@ -337,8 +340,7 @@ void TForm1::CloneWindow1Click()
     New1Click();
     QMdiSubWindow* clone = ActiveDocumentWindow();
     TScrollMemo* memo = MemoOf(clone);
-    memo->SetFullText(sourceMemo->FullText());
-    memo->SetFormat(sourceMemo->Format());
+    memo->SetTextFrom(*sourceMemo);
     memo->FocusEditor();
     memo->SetSelStart(sourceMemo->SelStart());
     memo->ScrollCaretIntoView();

@@ -40,7 +40,7 @@ void TForm1::readSettingsFile()
 {
     TStrSet lines;
     const QString path = programFilePath(SettingsFile);
-    const bool exists = QFileInfo::exists(path) && lines.LoadFromFile(path);
+    const bool exists = QFileInfo::exists(path) && lines.LoadFromFile(path).ok;
     const Settings settings = ReadSettings(exists ? lines.Strings() : QStringList());
     applySettings(settings);
 
@@ -114,9 +114,10 @@ void TForm1::FormClose()
     for (const auto& [set, name] :
          {std::pair<const TStrSet*, QString>{&lines, SettingsFile}, {autocomp, AutoCompleteFile}}) {
         const QString path = programFilePath(name, true);
-        if (!set->SaveToFile(path))
+        if (const FileResult saved = set->SaveToFile(path); !saved.ok)
             m_platform.prompts.message(MessageKind::Error,
-                                       QStringLiteral("Cannot create file ") + path,
+                                       QStringLiteral("Cannot create file ") + path + u'\r' +
+                                           saved.error,
                                        MessageButtons::Ok);
     }
 }
@@ -135,17 +136,18 @@ void TForm1::openCommandLineFile()
         return;
     }
     TScrollMemo* memo = MemoOf(window);
-    bool loaded = false;
+    FileResult loaded;
     {
         BusyCursor busy;
-        loaded = memo->LoadLinesFromFile(path).ok;
+        loaded = memo->LoadLinesFromFile(path);
     }
-    if (loaded) {
+    if (loaded.ok) {
         window->setWindowTitle(path);
         updateOpenFilesEntry(window);
     } else {
         m_platform.prompts.message(MessageKind::Error,
-                                   QStringLiteral("Could not open file ") + path + u'.',
+                                   QStringLiteral("Could not open file ") + path +
+                                       QStringLiteral(".\r") + loaded.error,
                                    MessageButtons::Ok);
     }
     memo->SetModifiedFlag(false);

@@ -94,20 +94,12 @@ void TForm1::Copy1Click()
         memo->CopySelectionToClipboard();
 }
 
-// Pasted text never takes the highlight colour of the text around it.
+// Pasted text never takes the highlight colour of the text around it; the caret ends after
+// it.
 void TForm1::Paste1Click()
 {
-    TScrollMemo* memo = ActiveMemo();
-    if (!memo)
-        return;
-    const bool highlighted = memo->SelectionColor() != memo->EditorFontColor();
-    const QString text = clipboardText();
-    memo->ReplaceSelection(text);
-    if (!highlighted)
-        return;
-    // The pasted text ends at the caret; recolouring it leaves the caret where it is.
-    const int length = int(text.size());
-    memo->SetRangeColor(memo->SelStart() - length, length, memo->EditorFontColor());
+    if (TScrollMemo* memo = ActiveMemo())
+        memo->PasteText(clipboardText());
 }
 
 // Without a selection the character at the caret goes, a whole line break at a CR.
@@ -181,9 +173,13 @@ void TForm1::Insertfile1Click()
     if (chosen.accepted()) {
         const QString path = chosen.files.first();
         TStrSet lines;
-        if (QFileInfo::exists(path) && !lines.LoadFromFile(path)) {
+        FileResult read;
+        if (QFileInfo::exists(path))
+            read = lines.LoadFromFile(path, MaxDocumentSize);
+        if (!read.ok) {
             m_platform.prompts.message(MessageKind::Error,
-                                       QStringLiteral("Could not read file ") + path + u'.',
+                                       QStringLiteral("Could not read file ") + path +
+                                           QStringLiteral(".\r") + read.error,
                                        MessageButtons::Ok);
         } else {
             QString text;

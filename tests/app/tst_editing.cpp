@@ -261,7 +261,7 @@ void TestEditing::insertFileAddsEveryLineWithLineBreak()
     TScrollMemo* memo = h.form1->ActiveMemo();
     memo->SetSelStart(1);
     const QString path = folder + u'/' + chosen;
-    const QStringList messages{"Error Ok: Could not read file " + path + "."};
+    const QStringList messages{"Error Ok: Could not read file " + path + ".\rIt is a folder."};
     h.prompts.answerOpenFiles({path});
     if (chosen == "folder")
         h.prompts.answerMessage(Answer::Ok);

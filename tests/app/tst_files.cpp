@@ -92,7 +92,8 @@ void TestFiles::openChosenFilesInDialogOrder()
 
     // The file that could not be read leaves an empty window with the next number.
     QCOMPARE(shownMessages(h.prompts),
-             QStringList{"Error Ok: Could not open file " + chosen[1] + "."});
+             QStringList{"Error Ok: Could not open file " + chosen[1] +
+                         ".\rNo such file or directory"});
     QCOMPARE(windowCaptions(*h.form1),
              QStringList({chosen[2], "Untitled2", chosen[0], "Untitled1"}));
     QCOMPARE(entryCaptions(*h.form7), QStringList({"Untitled1", "c.txt", "Untitled2", "b.log"}));
@@ -323,8 +324,8 @@ void TestFiles::unsavedDocumentStaysAsItWas()
         h.prompts.answerMessage(Answer::Ok);
         TRIGGER_ACTION(h.form1.get(), "Save1");
         QCOMPARE(shownMessages(h.prompts),
-                 QStringList{"Error Ok: Could save to file " + failedPath +
-                             ".\rThe file might be write protected."});
+                 QStringList{"Error Ok: Could not save to file " + failedPath +
+                             ".\rThe file might be write protected.\rNot a directory"});
     }
     QVERIFY(memo->ModifiedFlag());
     QCOMPARE(h.form1->ActiveDocumentWindow()->windowTitle(), caption);
@@ -484,7 +485,7 @@ void TestFiles::reloadDocument()
     }
     if (deleted) {
         h.prompts.answerMessage(Answer::Ok);
-        expected << "Error Ok: Could not reload file.";
+        expected << "Error Ok: Could not reload file.\rNo such file or directory";
         h.form1->Refresh1Click();
     } else {
         TRIGGER_ACTION(h.form1.get(), "Refresh1");

@@ -22,7 +22,7 @@ void writeLines(const QString& path, const QStringList& lines)
 {
     TStrSet set;
     set.SetStrings(lines);
-    QVERIFY(set.SaveToFile(path));
+    QVERIFY(set.SaveToFile(path).ok);
 }
 
 QStringList defaultLines()
@@ -265,7 +265,8 @@ void TestSettings::unreadableCommandLineFileKeepsUntitled1()
     QVERIFY(h.show());
     QCOMPARE(h.form1->ActiveDocumentWindow()->windowTitle(), QString("Untitled1"));
     QCOMPARE(h.prompts.messages.size(), 1);
-    QCOMPARE(h.prompts.messages[0].text, "Could not open file " + path + ".");
+    QCOMPARE(h.prompts.messages[0].text,
+             "Could not open file " + path + ".\rNo such file or directory");
     QCOMPARE(h.prompts.messages[0].kind, MessageKind::Error);
     QVERIFY(!h.form1->ActiveMemo()->ModifiedFlag());
 }
@@ -327,7 +328,8 @@ void TestSettings::unwritableSettingsAreReportedAndTheProgramEnds()
     QVERIFY(h.form1->close());
     QCOMPARE(h.prompts.messages.size(), 1);
     QCOMPARE(h.prompts.messages[0].text,
-             "Cannot create file " + h.environment.programFile("tavro.ini"));
+             "Cannot create file " + h.environment.programFile("tavro.ini") +
+                 "\rIt is a folder.");
     QVERIFY(QFile::exists(h.environment.programFile("autocomp.ini")));
 }
 

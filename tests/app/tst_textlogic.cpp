@@ -111,14 +111,14 @@ void TestTextLogic::strSetLoadsAnySeparatorAndSavesCrLf()
     QTemporaryDir dir;
     const QString path = dir.filePath("list.ini");
     TStrSet set;
-    QVERIFY(!set.LoadFromFile(dir.filePath("missing.ini")));
+    QVERIFY(!set.LoadFromFile(dir.filePath("missing.ini")).ok);
     set.SetStrings({"one", QString("two") + QChar(0xA4) + QChar(0xA4) + "2", ""});
-    QVERIFY(set.SaveToFile(path));
+    QVERIFY(set.SaveToFile(path).ok);
     QFile file(path);
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(file.readAll(), QByteArray("one\r\ntwo\xa4\xa4" "2\r\n\r\n"));
     TStrSet copy;
-    QVERIFY(copy.LoadFromFile(path));
+    QVERIFY(copy.LoadFromFile(path).ok);
     QCOMPARE(copy.Strings(), set.Strings());
 
     // A file of one line break holds one empty line; an empty file none.
@@ -128,7 +128,7 @@ void TestTextLogic::strSetLoadsAnySeparatorAndSavesCrLf()
         QVERIFY(raw.open(QIODevice::WriteOnly));
         raw.write(bytes);
         raw.close();
-        QVERIFY(copy.LoadFromFile(path));
+        QVERIFY(copy.LoadFromFile(path).ok);
         QCOMPARE(copy.Strings(), lines);
     }
 }

@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+
+// Reading and writing the files a user names or the program keeps. Every read goes through
+// ReadWholeFile, every write through SafeFileWriter.
+
+// Errors are values: ok, or the reason the operation failed.
+struct FileResult {
+    bool ok = true;
+    QString error;
+    static FileResult failure(const QString& why) { return {false, why}; }
+};
+
+// Documents and files inserted into them.
+constexpr qint64 MaxDocumentSize = qint64(512) << 20;
+// Settings, list and macro files.
+constexpr qint64 MaxListFileSize = qint64(16) << 20;
+
+// Reads the whole file into bytes. Only regular files are read: a folder, pipe, device or
+// socket is refused without being read (nothing blocks on it), and so is a file larger
+// than maxSize. On failure bytes is left as it was and the error says why.
+FileResult ReadWholeFile(const QString& path, qint64 maxSize, QByteArray& bytes);
+
+// Writes a file so that a failure leaves the old one as it was: the bytes go to a file with
+// a short temporary name in the same folder, which replaces the old file when complete.
+// Permissions, owner and group of the old file are kept where the system allows. A file
+// with several hard links, or one in a folder where no file can be created although the
+// file itself is writable, is written in place instead, after the space for it has been
+// reserved. A symbolic link is followed: the file it points to is written.
+class SafeFileWriter
+{
+public:
+    explicit SafeFileWriter(const QString& path);
+    ~SafeFileWriter(); // cancels what was not committed
+    SafeFileWriter(const SafeFileWriter&) = delete;
+    SafeFileWriter& operator=(const SafeFileWriter&) = delete;
+
+    FileResult open();
+    // False when the bytes could not be written; commit() then reports why.
+    bool write(QByteArrayView bytes);
+    FileResult commit();
+    void cancel();
+
+private:
+    bool fail(int error);
+    FileResult openInPlace();
+    FileResult commitInPlace();
+    FileResult commitReplacement();
+
+    QString m_path;
+    QByteArray m_target;    // the file to write, links followed, in the system's encoding
+    QByteArray m_temporary; // empty when writing in place
+    QByteArray m_pending;   // in place: everything, written at commit
+    int m_fd = -1;
+    int m_error = 0;
+};
