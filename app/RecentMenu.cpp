@@ -1,5 +1,6 @@
 #include "app/RecentMenu.h"
 
+#include "app/TextCompare.h"
 #include "platform/Prompts.h"
 #include "platform/Shell.h"
 
@@ -37,12 +38,12 @@ QString RecentTypePattern(const QString& path)
     const QString name = QFileInfo(path).fileName();
     const qsizetype dot = name.lastIndexOf(u'.');
     const QString extension = dot < 0 ? QString() : name.mid(dot);
-    return u'*' + extension.toUpper().left(4);
+    return u'*' + AsciiUpperCase(extension).left(4);
 }
 
 bool IsListedRecentDocument(const QString& path, const QString& openFilter)
 {
-    return openFilter.toUpper().contains(RecentTypePattern(path));
+    return AsciiUpperCase(openFilter).contains(RecentTypePattern(path));
 }
 
 void RebuildRecentMenu(QMenu* menu, const QStringList& recentFiles, const QString& openFilter,

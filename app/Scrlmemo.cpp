@@ -3,6 +3,7 @@
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>
 #include <QClipboard>
+#include <QDeadlineTimer>
 #include <QFontDatabase>
 #include <QFontMetricsF>
 #include <QKeyEvent>
@@ -18,7 +19,7 @@ namespace
 {
 
 constexpr int MaxLineText = 4096;
-constexpr int MaxLinesLaidOutAtOnce = 50000;
+constexpr int LayoutSliceMs = 20; // longest stretch of laying out lines in one go
 // A block's user state: the LineBreak that ends it, and a bit for colour formats.
 constexpr int BreakKindMask = 3;
 constexpr int ColoredLineBit = 4;
@@ -87,6 +88,10 @@ TScrollMemo::TScrollMemo(QWidget* parent) : QPlainTextEdit(parent)
     connect(this, &QPlainTextEdit::selectionChanged, this, &TScrollMemo::onCursorPositionChanged);
     connectScrollBar(verticalScrollBar(), true);
     connectScrollBar(horizontalScrollBar(), false);
+    m_layoutTimer = new QTimer(this);
+    m_layoutTimer->setSingleShot(true);
+    m_layoutTimer->setInterval(0);
+    connect(m_layoutTimer, &QTimer::timeout, this, &TScrollMemo::layOutInSlices);
 }
 
 TScrollMemo::~TScrollMemo() = default;
@@ -846,21 +851,68 @@ void TScrollMemo::UndoLast()
 // ---- Line arithmetic -------------------------------------------------------------------
 
 // Under word wrap a line not drawn yet counts as one screen line: the lines above the one
-// asked about are laid out first (once; up to a limit, beyond which counts stay estimates).
-void TScrollMemo::layOutScreenLinesUpTo(const QTextBlock& last) const
+// asked about are laid out first, once. False when the deadline came first.
+bool TScrollMemo::layOutScreenLinesUpTo(const QTextBlock& last, QDeadlineTimer deadline) const
 {
-    if (!WordWrap() || last.blockNumber() < m_laidOutBlocks ||
-        last.blockNumber() - m_laidOutBlocks > MaxLinesLaidOutAtOnce)
-        return;
+    if (!WordWrap() || last.blockNumber() < m_laidOutBlocks)
+        return true;
     QAbstractTextDocumentLayout* layout = document()->documentLayout();
-    for (QTextBlock block = document()->findBlockByNumber(m_laidOutBlocks); block.isValid();
+    int number = m_laidOutBlocks;
+    bool done = false;
+    for (QTextBlock block = document()->findBlockByNumber(number); block.isValid() && !done;
          block = block.next()) {
         if (block.layout()->lineCount() == 0)
             layout->blockBoundingRect(block);
-        if (block == last)
+        ++number;
+        done = block == last;
+        if (!done && number % 64 == 0 && deadline.hasExpired())
             break;
     }
-    m_laidOutBlocks = last.blockNumber() + 1;
+    m_laidOutBlocks = number;
+    return done;
+}
+
+std::optional<int> TScrollMemo::KnownLineFromChar(int pos) const
+{
+    const QTextBlock block = document()->findBlock(toDocPos(pos));
+    if (!layOutScreenLinesUpTo(block, QDeadlineTimer(LayoutSliceMs))) {
+        m_layoutTarget = block.blockNumber();
+        m_layoutTimer->start();
+        return std::nullopt;
+    }
+    return LineFromChar(pos);
+}
+
+void TScrollMemo::layOutInSlices()
+{
+    if (!WordWrap())
+        return;
+    const QTextBlock target =
+        document()->findBlockByNumber(qMin(m_layoutTarget, document()->blockCount() - 1));
+    if (!layOutScreenLinesUpTo(target, QDeadlineTimer(LayoutSliceMs))) {
+        m_layoutTimer->start(); // the rest after the events that wait
+        return;
+    }
+    Q_EMIT ScreenLinesKnown(this);
+}
+
+int TScrollMemo::ColumnOfChar(int pos) const
+{
+    const int docPos = toDocPos(pos);
+    const QTextBlock block = document()->findBlock(docPos);
+    const QTextLine line = screenLineOf(block, docPos);
+    return docPos - block.position() - (line.isValid() ? line.textStart() : 0);
+}
+
+// The screen line of the block that holds docPos, with the block laid out for it; an
+// invalid line when the lines are not wrapped.
+QTextLine TScrollMemo::screenLineOf(const QTextBlock& block, int docPos) const
+{
+    if (!WordWrap())
+        return {};
+    if (block.layout()->lineCount() == 0)
+        document()->documentLayout()->blockBoundingRect(block);
+    return block.layout()->lineForTextPosition(docPos - block.position());
 }
 
 void TScrollMemo::resizeEvent(QResizeEvent* event)
@@ -876,11 +928,8 @@ int TScrollMemo::LineFromChar(int pos) const
     if (!WordWrap())
         return block.blockNumber();
     layOutScreenLinesUpTo(block);
-    const QTextLayout* layout = block.layout();
-    if (!layout || layout->lineCount() == 0)
-        return block.firstLineNumber();
-    return block.firstLineNumber() +
-           layout->lineForTextPosition(docPos - block.position()).lineNumber();
+    const QTextLine line = screenLineOf(block, docPos);
+    return block.firstLineNumber() + (line.isValid() ? line.lineNumber() : 0);
 }
 
 int TScrollMemo::LineIndex(int line) const
@@ -906,10 +955,8 @@ int TScrollMemo::LineLength(int pos) const
 {
     const int docPos = pos < 0 ? selection().start() : toDocPos(pos);
     const QTextBlock block = document()->findBlock(docPos);
-    const QTextLayout* layout = block.layout();
-    if (!WordWrap() || !layout || layout->lineCount() == 0)
-        return block.length() - 1;
-    return layout->lineForTextPosition(docPos - block.position()).textLength();
+    const QTextLine line = screenLineOf(block, docPos);
+    return line.isValid() ? line.textLength() : block.length() - 1;
 }
 
 // ---- Searching -------------------------------------------------------------------------

@@ -4,11 +4,16 @@
 #include "app/TextFile.h"
 
 #include <QColor>
+#include <QDeadlineTimer>
 #include <QFont>
 #include <QPlainTextEdit>
 #include <QTextBlock>
+#include <QTextLayout>
+
+#include <optional>
 
 class QPrinter;
+class QTimer;
 
 // Scroll request codes raised by OnVScroll and OnHScroll.
 enum ScrollCode : short {
@@ -107,8 +112,14 @@ public:
     bool CanUndo() const;
     void UndoLast(); // the restored characters end up selected
 
-    // Line arithmetic (screen lines under word wrap); -1 means the caret's line.
+    // Line arithmetic (screen lines under word wrap); -1 means the caret's line. Under word
+    // wrap the lines above are laid out first, which takes time in a long document.
     int LineFromChar(int pos) const;
+    // The screen line of pos when it can be known at once; otherwise the lines above are laid
+    // out while the program is idle, ScreenLinesKnown follows, and nullopt is returned.
+    std::optional<int> KnownLineFromChar(int pos) const;
+    // The column of pos in its screen line, from 0.
+    int ColumnOfChar(int pos) const;
     int LineIndex(int line) const; // -1 when the line does not exist
     int LineLength(int pos) const;
 
@@ -145,6 +156,8 @@ Q_SIGNALS:
     void OnKeyDown(TScrollMemo* sender, int& key, Qt::KeyboardModifiers shift);
     void OnVScroll(TScrollMemo* sender, short scrollCode);
     void OnHScroll(TScrollMemo* sender, short scrollCode);
+    // The screen lines that KnownLineFromChar could not tell are laid out now.
+    void ScreenLinesKnown(TScrollMemo* sender);
 
 protected:
     bool event(QEvent* event) override;
@@ -197,7 +210,10 @@ private:
     bool fitSearch(const SearchPattern& pattern, int& start, int length, int& end) const;
     bool matchesAt(const QTextBlock& block, const QString& line, qsizetype index,
                    const SearchPattern& pattern) const;
-    void layOutScreenLinesUpTo(const QTextBlock& last) const;
+    bool layOutScreenLinesUpTo(const QTextBlock& last,
+                               QDeadlineTimer deadline = QDeadlineTimer::Forever) const;
+    void layOutInSlices();
+    QTextLine screenLineOf(const QTextBlock& block, int docPos) const;
     BlockAt blockAtSpecPos(int pos) const;
     BlockAt findBlockAtSpecPos(int pos) const;
     BlockAt stepToBlockAt(int pos, QTextBlock block) const;
@@ -205,6 +221,8 @@ private:
     ColorRanges m_colors;
     mutable BlockAt m_lastBlock;     // the block of the last position converted
     mutable int m_laidOutBlocks = 0; // leading blocks whose screen lines are known
+    mutable int m_layoutTarget = 0;  // the block the idle layout goes up to
+    QTimer* m_layoutTimer = nullptr;
     FileFormat m_format;
     quint64 m_edits = 0;                      // changes of the text so far
     quint64 m_cleanEdits = ~quint64(0);       // m_edits when the text was last unmodified

@@ -57,7 +57,7 @@ Settings ReadSettings(const QStringList& lines)
     s.bold = lines[2].contains(u'B');
     s.italic = lines[2].contains(u'I');
     s.underline = lines[2].contains(u'U');
-    s.fontSize = toInt(lines[3]).value_or(s.fontSize);
+    s.fontSize = qBound(MinimumFontSize, toInt(lines[3]).value_or(s.fontSize), MaximumFontSize);
     s.openFilter = lines[5];
     s.saveFilter = lines[6];
     if (const auto position = toIntPair(lines[8], u','))

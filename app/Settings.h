@@ -36,6 +36,9 @@ struct Settings {
 };
 
 constexpr int SettingsLineCount = 20;
+// The font sizes that can be chosen.
+constexpr int MinimumFontSize = 6;
+constexpr int MaximumFontSize = 32;
 
 // The settings a file's lines give: the defaults unless there are exactly 20 lines. A
 // number that does not parse keeps its default.

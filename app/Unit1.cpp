@@ -9,11 +9,15 @@
 
 #include <QClipboard>
 #include <QCloseEvent>
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <QFileSystemWatcher>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenuBar>
 #include <QStatusBar>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -36,6 +40,21 @@ bool IsUntitledCaption(const QString& caption)
     return caption.left(8) == QLatin1String("Untitled");
 }
 
+QString CaptionPath(const QString& path)
+{
+    return QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+}
+
+QStringList ProgramArguments(int argc, const char* const* argv)
+{
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments << QFile::decodeName(argv[i]);
+    if (!arguments.isEmpty() && arguments.first() == QLatin1String("--"))
+        arguments.removeFirst();
+    return arguments;
+}
+
 QString FileNamePart(const QString& caption)
 {
     return IsUntitledCaption(caption) ? caption : QFileInfo(caption).fileName();
@@ -52,7 +71,6 @@ TForm1::TForm1(Platform& platform, QWidget* parent) : QMainWindow(parent), m_pla
     initResources();
     Form1 = this;
     setObjectName("Form1");
-    setWindowTitle(AppTitle);
     resize(800, 600);
     createMenus();
     connectMenuOpenings();
@@ -104,6 +122,17 @@ void TForm1::createStatusBar()
     setStatusBar(StatusBar1);
 }
 
+int TForm1::ClientHeight() const
+{
+    const QMenuBar* menu = menuBar();
+    return height() - (menu->isNativeMenuBar() || menu->isHidden() ? 0 : menu->height());
+}
+
+int TForm1::ToolbarHeight() const
+{
+    return ToolBar1->isHidden() ? ToolBar1->sizeHint().height() : ToolBar1->height();
+}
+
 QString TForm1::StatusText() const
 {
     return m_statusPanel->text();
@@ -131,6 +160,10 @@ void TForm1::FormCreate()
     funcdata = new TStrSet(this);
     tmpset = new TStrSet(this);
     readSettingsFile();
+    m_fileWatcher = new QFileSystemWatcher(this);
+    connect(m_fileWatcher, &QFileSystemWatcher::fileChanged, this, &TForm1::documentFilesChanged);
+    connect(m_fileWatcher, &QFileSystemWatcher::directoryChanged, this,
+            &TForm1::documentFilesChanged);
     QClipboard* clipboard = QGuiApplication::clipboard();
     m_clipboardHasText = !clipboard->text().isEmpty();
     connect(clipboard, &QClipboard::dataChanged, this, [this, clipboard] {
@@ -184,12 +217,12 @@ bool TForm1::FormCloseQuery()
     return true;
 }
 
-// The application title stands for the taskbar text; it is mirrored into the display
-// name, which the desktop shows with the window titles.
+// The application title stands for the taskbar text, which the desktop takes from the main
+// window's own title. (Qt's display name would be added to every title, so it stays unset.)
 void TForm1::SetApplicationTitle(const QString& title)
 {
     m_applicationTitle = title;
-    QGuiApplication::setApplicationDisplayName(title);
+    setWindowTitle(title);
 }
 
 void TForm1::ToggleApplicationTitle()

@@ -7,6 +7,7 @@
 #include <QKeySequence>
 #include <QList>
 #include <QMainWindow>
+#include <QSize>
 #include <QPointer>
 #include <QString>
 #include <QStringList>
@@ -14,9 +15,11 @@
 #include <memory>
 
 class QAction;
+class QFileSystemWatcher;
 class QPrinter;
 class QTimer;
 class TFindDialog;
+class TFloatingWindow;
 class TReplaceDialog;
 class TSearchDialog;
 class QLabel;
@@ -58,8 +61,15 @@ private:
     bool m_wasActive;
 };
 
+// The smallest size of a new document window.
+inline constexpr QSize MinimumNewWindow(100, 60);
+
 // A caption counts as "Untitled" when its first eight characters are "Untitled".
 bool IsUntitledCaption(const QString& caption);
+// The path as a caption holds it: absolute, without "." and ".." parts.
+QString CaptionPath(const QString& path);
+// The program's arguments: file names only ("--" first is dropped), none for Qt.
+QStringList ProgramArguments(int argc, const char* const* argv);
 // The file-name part of a document caption: the name of a path; an "Untitled" caption whole.
 QString FileNamePart(const QString& caption);
 // The document's file exists: its caption is a path naming an existing file.
@@ -122,6 +132,10 @@ public:
     TScrollMemo* ActiveMemo() const;
 
     QString ApplicationTitle() const { return m_applicationTitle; }
+    // The height inside the frame and the menu bar, toolbar and status bar included.
+    int ClientHeight() const;
+    // The toolbar's height, also while it is hidden.
+    int ToolbarHeight() const;
     QString StatusText() const;
 
     // ---- Commands and handlers ----------------------------------------------------------
@@ -287,12 +301,14 @@ private:
     void showInformation(const QString& text);
     void takeSelectionAsSearchText(TSearchDialog* dialog);
     void refreshActiveFileExists();
+    void documentFilesChanged();
+    void watchDocumentFiles();
     void activateDocument(QMdiSubWindow* window);
 
     // The floating windows (Open Files, Overview, Calculator) that exist, with the command
     // that shows and hides each.
     struct FloatingWindow {
-        QWidget* window;
+        TFloatingWindow* window;
         QAction* showCommand;
     };
     QList<FloatingWindow> floatingWindows() const;
@@ -305,7 +321,8 @@ private:
     bool m_firstShowDone = false;
     bool m_documentsOpen = false;        // between EnableDocumentCommands(true) and (false)
     bool m_clipboardHasText = false;     // kept by the clipboard's change signal
-    bool m_activeFileExists = false;     // looked at on activation, menu opening and save
+    bool m_activeFileExists = false;     // kept up to date with the file on disk
+    QFileSystemWatcher* m_fileWatcher = nullptr; // the documents' files and their folders
     std::unique_ptr<QPrinter> m_printer; // created when first needed; Page Setup sets it up
     FileDialogRequest m_openRequest;     // the Open dialog keeps its last values
 

@@ -3,6 +3,7 @@
 #include "app/Unit1.h"
 
 #include "app/Scrlmemo.h"
+#include "app/ScreenFit.h"
 #include "app/Unit7.h"
 #include "platform/Shell.h"
 
@@ -84,6 +85,10 @@ QMdiSubWindow* TForm1::createDocumentWindow()
     });
     connect(memo, &TScrollMemo::OnChange, this, &TForm1::RefreshUndoButton);
     connect(memo, &TScrollMemo::OnSelectionChange, this, &TForm1::SelectionChanged);
+    connect(memo, &TScrollMemo::ScreenLinesKnown, this, [this](TScrollMemo* sender) {
+        if (sender == ActiveMemo())
+            ShowCaretPosition();
+    });
     // Key preview: the main window sees the keys before the control does.
     connect(
         memo, &TScrollMemo::OnKeyDown, this,
@@ -93,9 +98,10 @@ QMdiSubWindow* TForm1::createDocumentWindow()
     releaseMenuKeys(window);
     const QPoint position = newWindowPosition();
     MdiArea->addSubWindow(window);
-    window->resize(NewWindowWidth, NewWindowHeight);
+    window->resize(LimitedToScreens(QSize(NewWindowWidth, NewWindowHeight), MinimumNewWindow));
     window->move(position);
     window->installEventFilter(this); // close query and close
+    connect(window, &QWidget::windowTitleChanged, this, &TForm1::documentFilesChanged);
     connect(window, &QObject::destroyed, this, &TForm1::DocumentDestroyed);
     return window;
 }
@@ -201,6 +207,8 @@ void TForm1::DocumentClosed(QMdiSubWindow* window)
 
 void TForm1::DocumentDestroyed()
 {
+    // Once the area has let the window go.
+    QMetaObject::invokeMethod(this, &TForm1::documentFilesChanged, Qt::QueuedConnection);
     SetStatusText(QString());
     // The window activated in place of the destroyed one got there first: show its caret.
     ShowCaretPosition();

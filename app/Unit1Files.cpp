@@ -58,8 +58,9 @@ void TForm1::Open1Click()
     }
 }
 
-QMdiSubWindow* TForm1::OpenFileInNewWindow(const QString& path)
+QMdiSubWindow* TForm1::OpenFileInNewWindow(const QString& givenPath)
 {
+    const QString path = CaptionPath(givenPath);
     restoreMaximizedActiveWindow();
     QMdiSubWindow* window = createDocumentWindow();
     window->setWindowTitle(path);
@@ -186,6 +187,7 @@ bool TForm1::writeDocument(QMdiSubWindow* window, const QString& path)
         return false;
     }
     memo->SetModifiedFlag(false);
+    documentFilesChanged(); // the save may have made the file anew
     return true;
 }
 
@@ -217,7 +219,7 @@ bool TForm1::SaveDocumentAs(QMdiSubWindow* window)
     const FileDialogResult chosen = m_platform.prompts.saveFile(request);
     if (!chosen.accepted())
         return false;
-    QString name = chosen.files.first();
+    QString name = CaptionPath(chosen.files.first());
     if (!hasExtension(name)) {
         name += QStringLiteral(".txt");
         // The dialog asked about the name without the extension (or about nothing).
@@ -234,7 +236,6 @@ bool TForm1::SaveDocumentAs(QMdiSubWindow* window)
     window->setWindowTitle(name);
     updateOpenFilesEntry(window);
     AddToRecentDocuments(name);
-    File1Click();
     return true;
 }
 
@@ -322,6 +323,7 @@ void TForm1::ReloadButtonClick()
     if (!window)
         return;
     if (DocumentFileExists(window->windowTitle())) {
+        documentFilesChanged();
         action("Refresh1")->trigger();
         return;
     }

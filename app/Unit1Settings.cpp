@@ -4,6 +4,7 @@
 #include "app/Unit1.h"
 
 #include "app/BusyCursor.h"
+#include "app/ScreenFit.h"
 #include "app/Scrlmemo.h"
 #include "app/Settings.h"
 #include "app/Strset.h"
@@ -26,13 +27,7 @@ const QString SettingsFile = QStringLiteral("tavro.ini");
 const QString AutoCompleteFile = QStringLiteral("autocomp.ini");
 const QString HelpResource = QStringLiteral(":/help/tavro-help.html");
 
-bool isOnSomeScreen(const QRect& frame)
-{
-    const QList<QScreen*> screens = QGuiApplication::screens();
-    return std::any_of(screens.begin(), screens.end(), [&frame](const QScreen* screen) {
-        return screen->availableGeometry().intersects(frame);
-    });
-}
+const QSize MinimumMainWindow(200, 150);
 
 } // namespace
 
@@ -61,21 +56,24 @@ void TForm1::applySettings(const Settings& settings)
     AlwaysMaximize = settings.alwaysMaximize;
     ToolBar1->setVisible(settings.showToolbar);
     HighlightColor = settings.highlightColor;
-    NewWindowWidth = settings.newWindowWidth;
-    NewWindowHeight = settings.newWindowHeight;
+    const QSize newWindow =
+        LimitedToScreens(QSize(settings.newWindowWidth, settings.newWindowHeight), MinimumNewWindow);
+    NewWindowWidth = newWindow.width();
+    NewWindowHeight = newWindow.height();
     OpenNew = settings.openNew;
     ToolbarBits = settings.toolbarBits;
     DefaultWordWrap = settings.defaultWordWrap;
     DontMoveCursor = settings.dontMoveCursor;
     BrowsFilt = settings.browsFilt;
 
-    resize(settings.size);
-    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
-    QRect frame(settings.position.value_or(QPoint()), size());
-    // A window that would open off every screen (a screen since unplugged) is centred.
-    if (!settings.position || !isOnSomeScreen(frame))
-        frame.moveCenter(screen.center());
-    move(frame.topLeft());
+    // Sizes and places from the file are limited to the screens; a window that would open
+    // off every screen (a screen since unplugged) is centred.
+    resize(LimitedToScreens(settings.size, MinimumMainWindow));
+    QList<QRect> screens;
+    for (const QScreen* screen : QGuiApplication::screens())
+        screens << screen->availableGeometry();
+    move(PlaceOnScreens(settings.position, size(), screens,
+                        QGuiApplication::primaryScreen()->availableGeometry()));
 }
 
 Settings TForm1::currentSettings() const
@@ -126,9 +124,9 @@ void TForm1::FormClose()
 // without quotes.
 void TForm1::openCommandLineFile()
 {
-    const QString path = CommandLineParameters.join(u' ');
-    if (path.isEmpty())
+    if (CommandLineParameters.join(u' ').isEmpty())
         return;
+    const QString path = CaptionPath(CommandLineParameters.join(u' '));
     QMdiSubWindow* window = ActiveDocumentWindow();
     if (!window) {
         // No window to load it into: a user naming a file expects to see it.
@@ -158,7 +156,7 @@ void TForm1::openCommandLineFile()
 void TForm1::SetFont1Click()
 {
     FontChoice choice = DocumentFont;
-    if (!m_platform.prompts.chooseFont(choice, 6, 32))
+    if (!m_platform.prompts.chooseFont(choice, MinimumFontSize, MaximumFontSize))
         return;
     DocumentFont = choice;
     for (QMdiSubWindow* window : DocumentWindows())

@@ -10,18 +10,20 @@
 
 #include <QAction>
 #include <QFileInfo>
+#include <QFileSystemWatcher>
 #include <QMdiSubWindow>
 
 namespace
 {
 
-// Two blanks, then line and column of the start of the selection, both from 1.
+// Two blanks, then line and column of the start of the selection, both from 1. A screen
+// line that is not known yet shows as an ellipsis until it is.
 QString caretPositionText(const TScrollMemo& memo)
 {
     const int start = memo.SelStart();
-    const int line = memo.LineFromChar(start);
-    const int column = start - memo.LineIndex(line);
-    return QStringLiteral("  %1:%2").arg(line + 1).arg(column + 1);
+    const std::optional<int> line = memo.KnownLineFromChar(start);
+    const QString lineText = line ? QString::number(*line + 1) : QStringLiteral("\u2026");
+    return QStringLiteral("  %1:%2").arg(lineText).arg(memo.ColumnOfChar(start) + 1);
 }
 
 } // namespace
@@ -68,6 +70,46 @@ void TForm1::refreshActiveFileExists()
 {
     const QMdiSubWindow* window = ActiveDocumentWindow();
     m_activeFileExists = window && DocumentFileExists(window->windowTitle());
+}
+
+// The commands that need the file follow it at once: after a caption change, a save, a
+// close, and when the file appears or vanishes on disk.
+void TForm1::documentFilesChanged()
+{
+    watchDocumentFiles();
+    refreshActiveFileExists();
+    UpdateCommandStates();
+}
+
+// The documents' files, and their folders, where a file that vanished may appear again.
+void TForm1::watchDocumentFiles()
+{
+    QStringList files;
+    QStringList folders;
+    for (const QMdiSubWindow* window : DocumentWindows()) {
+        const QString caption = window->windowTitle();
+        if (IsUntitledCaption(caption))
+            continue;
+        const QFileInfo file(caption);
+        if (file.exists())
+            files << caption;
+        folders << file.absolutePath();
+    }
+    const QStringList watched = m_fileWatcher->files() + m_fileWatcher->directories();
+    QStringList gone;
+    for (const QString& path : watched) {
+        if (!files.contains(path) && !folders.contains(path))
+            gone << path;
+    }
+    if (!gone.isEmpty())
+        m_fileWatcher->removePaths(gone);
+    QStringList added;
+    for (const QString& path : files + folders) {
+        if (!watched.contains(path) && !added.contains(path))
+            added << path;
+    }
+    if (!added.isEmpty())
+        m_fileWatcher->addPaths(added);
 }
 
 void TForm1::ShowCaretPosition()
@@ -129,6 +171,10 @@ void TForm1::FormActivate()
 void TForm1::changeEvent(QEvent* event)
 {
     QMainWindow::changeEvent(event);
+    // A maximized document window adds its own caption to the main window's title (and puts
+    // back an old title when it is restored): the title stays the application title.
+    if (event->type() == QEvent::WindowTitleChange && windowTitle() != m_applicationTitle)
+        setWindowTitle(m_applicationTitle);
     if (event->type() == QEvent::ActivationChange && isActiveWindow())
         FormActivate();
 }

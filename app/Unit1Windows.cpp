@@ -158,12 +158,12 @@ void TForm1::Stayontop1Click()
     setTopmost(this, on);
     action("Stayontop1")->setChecked(on);
     StayOnTop = on;
-    // The floating windows would fight the main window for the top: they go.
-    if (on) {
-        for (const FloatingWindow& floating : floatingWindows()) {
-            if (floating.window->isVisible())
-                floating.showCommand->trigger();
-        }
+    // The floating windows would fight the main window for the top: they go, and nothing
+    // shows them again while it stays on top.
+    for (const FloatingWindow& floating : floatingWindows()) {
+        if (on && floating.window->isVisible())
+            floating.showCommand->trigger();
+        floating.window->HoldHidden(on);
     }
     UpdateCommandStates();
 }

@@ -1,5 +1,6 @@
 #include "app/Unit7.h"
 
+#include "app/ScreenFit.h"
 #include "app/Unit1.h"
 
 #include <QListWidget>
@@ -19,7 +20,7 @@ const QSize EntryGrid(80, 64);
 } // namespace
 
 TForm7::TForm7(QWidget* parent)
-    : QWidget(parent,
+    : TFloatingWindow(parent,
               Qt::Tool | Qt::WindowStaysOnTopHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
 {
     Form7 = this;
@@ -75,15 +76,16 @@ void TForm7::PlaceBesideMainWindow()
     const auto* main = qobject_cast<const TForm1*>(parentWidget());
     if (!main)
         return;
-    const int toolbarHeight = main->ToolBar1->isHidden() ? 0 : main->ToolBar1->height();
-    move(main->x() + main->width() - 250, main->y() + main->height() / 2 - toolbarHeight - 75);
+    const qint64 left = qint64(main->x()) + main->width() - 250;
+    const qint64 top = qint64(main->y()) + main->ClientHeight() / 2 - main->ToolbarHeight() - 75;
+    move(ToCoordinate(left), ToCoordinate(top));
 }
 
 void TForm7::showEvent(QShowEvent* event)
 {
     PlaceBesideMainWindow();
     raise();
-    QWidget::showEvent(event);
+    TFloatingWindow::showEvent(event);
 }
 
 QMdiSubWindow* TForm7::SelectedWindow() const

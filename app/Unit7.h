@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QWidget>
+#include "app/FloatingWindow.h"
 
 class QIcon;
 class QListWidget;
@@ -10,7 +10,7 @@ class QMenu;
 
 // The Open Files window: one entry per document window, with the file-type icon and the
 // file-name part of the window's caption, in the order the windows were opened.
-class TForm7 final : public QWidget
+class TForm7 final : public TFloatingWindow
 {
     Q_OBJECT
 

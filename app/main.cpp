@@ -9,7 +9,11 @@
 
 int main(int argc, char** argv)
 {
-    QApplication app(argc, argv);
+    // Every argument names the file to open: none of them is for Qt (its options remain
+    // available through its environment variables).
+    const QStringList arguments = ProgramArguments(argc, argv);
+    int qtArgc = 1;
+    QApplication app(qtArgc, argv);
     QApplication::setApplicationName(QStringLiteral("Tavro"));
 
     DesktopPrompts prompts;
@@ -18,7 +22,7 @@ int main(int argc, char** argv)
     Platform platform{prompts, shell, clock};
 
     TForm1 form1(platform);
-    form1.CommandLineParameters = QApplication::arguments().mid(1);
+    form1.CommandLineParameters = arguments;
     prompts.setParent(&form1);
     // The other windows, in their order of creation; the main window owns them.
     new TForm7(&form1);

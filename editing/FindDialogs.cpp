@@ -65,10 +65,11 @@ QPushButton* TSearchDialog::addButton(const QString& caption, const char* name)
     return button;
 }
 
-void TSearchDialog::showEvent(QShowEvent* event)
+void TSearchDialog::Open()
 {
-    QDialog::showEvent(event);
-    Q_EMIT Shown();
+    show();
+    raise();
+    activateWindow();
     m_findText->selectAll();
     m_findText->setFocus();
 }

@@ -21,13 +21,15 @@ public:
     bool WholeWord() const;
     void SetOptions(bool matchCase, bool wholeWord);
 
+    // Shows the dialog with its search text selected. (Only the commands open it: a showing
+    // by the window system, after a minimized main window is restored, leaves it as it was.)
+    void Open();
+
 Q_SIGNALS:
-    void Shown();
     void FindNext();
 
 protected:
     TSearchDialog(QWidget* parent, const QString& title);
-    void showEvent(QShowEvent* event) override;
     QPushButton* addButton(const QString& caption, const char* name);
 
     QGridLayout* m_fields = nullptr;

@@ -49,12 +49,17 @@ TForm13::~TForm13()
         Form13 = nullptr;
 }
 
-void TForm13::showEvent(QShowEvent* event)
+void TForm13::Open()
 {
-    QDialog::showEvent(event);
-    QRect frame = geometry();
-    frame.moveCenter(QGuiApplication::primaryScreen()->availableGeometry().center());
-    move(frame.topLeft());
+    if (!isVisible()) {
+        adjustSize();
+        QRect frame(QPoint(), frameGeometry().size());
+        frame.moveCenter(QGuiApplication::primaryScreen()->availableGeometry().center());
+        move(frame.topLeft());
+    }
+    show();
+    raise();
+    activateWindow();
 }
 
 // The dialog stays open, so that several texts can be highlighted one after another.

@@ -22,9 +22,9 @@ public:
     QPushButton* Button2 = nullptr;
 
     void Button1Click();
-
-protected:
-    void showEvent(QShowEvent* event) override;
+    // Opens the dialog centred on the screen; an open one stays where it is. (A showing by
+    // the window system does not move it.)
+    void Open();
 };
 
 extern TForm13* Form13;

@@ -56,9 +56,7 @@ void TForm1::createEditingParts()
 
     FindDialog1 = new TFindDialog(this);
     ReplaceDialog1 = new TReplaceDialog(this);
-    connect(FindDialog1, &TSearchDialog::Shown, this, &TForm1::FindDialog1Show);
     connect(FindDialog1, &TSearchDialog::FindNext, this, &TForm1::FindDialog1Find);
-    connect(ReplaceDialog1, &TSearchDialog::Shown, this, &TForm1::ReplaceDialog1Show);
     connect(ReplaceDialog1, &TSearchDialog::FindNext, this, &TForm1::ReplaceDialog1Find);
     connect(ReplaceDialog1, &TReplaceDialog::Replace, this,
             [this] { ReplaceDialog1Replace(false); });

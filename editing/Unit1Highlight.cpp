@@ -61,9 +61,7 @@ void TForm1::HighlightAllOccurrences(TScrollMemo* memo, const QString& text, boo
 
 void TForm1::FindandHighlight1Click()
 {
-    Form13->show();
-    Form13->raise();
-    Form13->activateWindow();
+    Form13->Open();
 }
 
 void TForm1::Set1Click()

@@ -5,6 +5,7 @@
 
 #include "app/BusyCursor.h"
 #include "app/Scrlmemo.h"
+#include "app/TextCompare.h"
 #include "editing/FindDialogs.h"
 #include "editing/SearchText.h"
 
@@ -23,13 +24,6 @@ TForm1::SearchOptions optionsOf(const TSearchDialog* dialog)
     return {dialog->MatchCase(), dialog->WholeWord()};
 }
 
-void showDialog(QDialog* dialog)
-{
-    dialog->show();
-    dialog->raise();
-    dialog->activateWindow();
-}
-
 } // namespace
 
 void TForm1::showInformation(const QString& text)
@@ -42,7 +36,7 @@ void TForm1::showInformation(const QString& text)
 void TForm1::FindReplace1Click()
 {
     FindDialog1Show();
-    showDialog(FindDialog1);
+    FindDialog1->Open();
 }
 
 void TForm1::FindDialog1Show()
@@ -53,7 +47,7 @@ void TForm1::FindDialog1Show()
 void TForm1::Replace1Click()
 {
     ReplaceDialog1Show();
-    showDialog(ReplaceDialog1);
+    ReplaceDialog1->Open();
 }
 
 void TForm1::ReplaceDialog1Show()
@@ -178,7 +172,7 @@ void TForm1::ReplaceStep(TScrollMemo* memo, bool replaceAll)
         replaceAllFromCaret(memo, WithCrLfBreaks(text), options);
         return;
     }
-    if (memo->SelectedText().compare(WithCrLfBreaks(text), Qt::CaseInsensitive) == 0)
+    if (SameTextIgnoringAsciiCase(memo->SelectedText(), WithCrLfBreaks(text)))
         memo->ReplaceSelection(ReplaceDialog1->ReplaceText());
     if (!SearchDown(memo, text, false, true, options))
         showInformation(cannotFindMessage(text));
@@ -196,7 +190,7 @@ void TForm1::replaceAllFromCaret(TScrollMemo* memo, const QString& find,
     QList<int> positions;
     int from = start;
     int previousEnd = -1;
-    if (memo->SelectedText().compare(find, Qt::CaseInsensitive) == 0) {
+    if (SameTextIgnoringAsciiCase(memo->SelectedText(), find)) {
         positions << start;
         from = previousEnd = start + length;
     } else if (length == find.size()) {

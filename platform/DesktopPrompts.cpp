@@ -1,7 +1,8 @@
 #include "platform/Prompts.h"
 
+#include "platform/FontDialog.h"
+
 #include <QFileDialog>
-#include <QFontDialog>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPageSetupDialog>
@@ -9,10 +10,18 @@
 
 QStringList qtNameFilters(const QString& filter)
 {
-    const QStringList parts = filter.split('|');
+    const QStringList parts = filter.split(u'|');
     QStringList result;
-    for (int i = 0; i + 1 < parts.size(); i += 2)
-        result << parts[i] + " (" + QString(parts[i + 1]).replace(';', ' ') + ")";
+    for (int i = 0; i + 1 < parts.size(); i += 2) {
+        QStringList patterns = parts[i + 1].split(u';', Qt::SkipEmptyParts);
+        // Here "*.*" would leave out every name without a dot.
+        for (QString& pattern : patterns) {
+            pattern = pattern.trimmed();
+            if (pattern == QLatin1String("*.*"))
+                pattern = QStringLiteral("*");
+        }
+        result << parts[i] + QStringLiteral(" (") + patterns.join(u' ') + u')';
+    }
     return result;
 }
 
@@ -51,6 +60,8 @@ FileDialogResult runFileDialog(QWidget* parent, const FileDialogRequest& request
     QFileDialog dialog(parent, request.title, request.folder);
     dialog.setAcceptMode(mode);
     dialog.setFileMode(fileMode);
+    // The descriptions are shown as they are written, without the patterns added to them.
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
     const QStringList filters = qtNameFilters(request.filter);
     dialog.setNameFilters(filters);
     if (request.filterIndex >= 1 && request.filterIndex <= filters.size())
@@ -102,12 +113,10 @@ QString DesktopPrompts::chooseFolder(const QString& title, const QString& startF
 
 bool DesktopPrompts::chooseFont(FontChoice& choice, int minSize, int maxSize)
 {
-    bool ok = false;
-    QFont font = QFontDialog::getFont(&ok, choice.font, m_parent);
-    if (!ok)
+    FontDialog dialog(choice, minSize, maxSize, m_parent);
+    if (dialog.exec() != QDialog::Accepted)
         return false;
-    font.setPointSize(qBound(minSize, font.pointSize(), maxSize));
-    choice.font = font;
+    choice = dialog.Choice();
     return true;
 }
 

@@ -54,7 +54,8 @@ public:
 };
 
 // Converts a filter string of description and pattern pairs joined by "|" into the
-// name filters of a Qt file dialog ("Text documents (*.txt)").
+// name filters of a Qt file dialog ("Text documents (*.txt)"); "*.*" becomes "*", every
+// file. A dialog shows them by their descriptions only (HideNameFilterDetails).
 QStringList qtNameFilters(const QString& filter);
 
 // The dialogs and message boxes of the desktop.

@@ -22,6 +22,7 @@
 #include <QPointer>
 #include <QSignalSpy>
 #include <QTest>
+#include <QWindow>
 #include <QToolBar>
 #include <QToolButton>
 
@@ -617,19 +618,30 @@ void TestMainWindow::undoButtonFollowsUndo()
 void TestMainWindow::applicationTitleAlternates()
 {
     MainWindowHarness h;
-    QVERIFY(h.form1->ApplicationTitle() != "Tavro");
+    const QString startTitle = h.form1->windowTitle();
+    QVERIFY(startTitle != "Tavro");
+    QCOMPARE(h.form1->ApplicationTitle(), startTitle);
     h.form1->ToggleApplicationTitle();
-    QCOMPARE(h.form1->ApplicationTitle(), QString("Tavro"));
+    QCOMPARE(h.form1->windowTitle(), QString("Tavro"));
     h.form1->ToggleApplicationTitle(); // no document: stays
-    QCOMPARE(h.form1->ApplicationTitle(), QString("Tavro"));
+    QCOMPARE(h.form1->windowTitle(), QString("Tavro"));
 
     QVERIFY(h.show());
-    if (h.form1->ApplicationTitle() != "Tavro")
+    if (h.form1->windowTitle() != "Tavro")
         h.form1->ToggleApplicationTitle();
     h.form1->ToggleApplicationTitle();
-    QCOMPARE(h.form1->ApplicationTitle(), QString("Untitled1"));
-    QCOMPARE(QGuiApplication::applicationDisplayName(), QString("Untitled1"));
+    QCOMPARE(h.form1->windowTitle(), QString("Untitled1"));
+    QCOMPARE(h.form1->windowHandle()->title(), QString("Untitled1"));
+    // Nothing is added to the titles of the windows.
+    QCOMPARE(QGuiApplication::applicationDisplayName(), QCoreApplication::applicationName());
+
+    // A maximized document window neither adds its caption nor brings an old title back.
+    h.form1->ActiveDocumentWindow()->showMaximized();
+    QCOMPARE(h.form1->windowTitle(), QString("Untitled1"));
     h.form1->ToggleApplicationTitle();
+    QCOMPARE(h.form1->windowTitle(), QString("Tavro"));
+    h.form1->ActiveDocumentWindow()->showNormal();
+    QCOMPARE(h.form1->windowTitle(), QString("Tavro"));
     QCOMPARE(h.form1->ApplicationTitle(), QString("Tavro"));
 }
 

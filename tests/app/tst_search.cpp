@@ -10,6 +10,7 @@
 #include "editing/SearchText.h"
 
 #include <QRandomGenerator>
+#include <QLineEdit>
 #include <QTest>
 
 namespace {
@@ -122,10 +123,17 @@ void TestSearch::dialogsOpenWithTheSelectionAndKeepTheirSettings()
     find->close();
     replace->close();
 
-    // Shown by any means, a dialog takes the selection.
+    // Only the commands take the selection: shown again by the window system (the main
+    // window restored), a dialog keeps what was typed into it.
+    TRIGGER_ACTION(h.form1.get(), "Replace1");
+    QTest::keyClicks(replace->findChild<QLineEdit*>("FindText"), "typed");
     memo->SetSelLength(3);
+    replace->hide();
     replace->show();
+    QCOMPARE(replace->FindText(), QString("typed"));
+    TRIGGER_ACTION(h.form1.get(), "Replace1");
     QCOMPARE(replace->FindText(), QString("wo "));
+    replace->close();
 
     // F3 without a search text opens the Find dialog instead of searching.
     memo->SetSelStart(8);

@@ -16,6 +16,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
+#include <QMenuBar>
 #include <QTest>
 
 namespace {
@@ -226,9 +227,19 @@ void TestWindows::openFilesWindowPlacedBesideMainWindow()
     MainWindowHarness h;
     QVERIFY(h.show());
     h.form1->move(100, 80);
-    TRIGGER_ACTION(h.form1.get(), "ShowOpenFiles1");
+    const int toolbarHeight = h.form1->ToolBar1->height();
+    QVERIFY(toolbarHeight > 20);
+    // Half the height inside the frame and below the menu bar, less the toolbar and 75;
+    // a hidden toolbar counts with the height it has when shown.
+    const int clientHeight = h.form1->height() - h.form1->menuBar()->height();
     const QPoint expected(h.form1->x() + h.form1->width() - 250,
-                          h.form1->y() + h.form1->height() / 2 - h.form1->ToolBar1->height() - 75);
+                          h.form1->y() + clientHeight / 2 - toolbarHeight - 75);
+    TRIGGER_ACTION(h.form1.get(), "ShowOpenFiles1");
+    QCOMPARE(h.form7->pos(), expected);
+    TRIGGER_ACTION(h.form1.get(), "ShowOpenFiles1");
+    TRIGGER_ACTION(h.form1.get(), "ShowToolbar1");
+    QVERIFY(h.form1->ToolBar1->isHidden());
+    TRIGGER_ACTION(h.form1.get(), "ShowOpenFiles1");
     QCOMPARE(h.form7->pos(), expected);
     QVERIFY(command(h, "ShowOpenFiles1")->isChecked());
     TRIGGER_ACTION(h.form1.get(), "ShowOpenFiles1");
