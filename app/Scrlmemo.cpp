@@ -20,9 +20,11 @@ namespace
 
 constexpr int MaxLineText = 4096;
 constexpr int LayoutSliceMs = 20; // longest stretch of laying out lines in one go
-// A block's user state: the LineBreak that ends it, and a bit for colour formats.
-constexpr int BreakKindMask = 3;
-constexpr int ColoredLineBit = 4;
+// Marks a block whose layout holds colour formats. It stays with the layout when the
+// document joins or splits blocks (the user state does not: a join takes the second's).
+class ColoredLineMark final : public QTextBlockUserData
+{
+};
 constexpr qsizetype LoadChunk = 1 << 20;
 constexpr qsizetype SaveChunk = 1 << 20;
 
@@ -290,8 +292,7 @@ void TScrollMemo::ReplaceMatches(const QList<int>& positions, int length,
     edits.reserve(positions.size());
     for (int pos : positions) {
         const int from = toDocPos(pos);
-        edits.push_back(
-            {from, toDocPos(pos + length, Snap::Forward) - from, int(inserted.size())});
+        edits.push_back({from, toDocPos(pos + length, Snap::Forward) - from, int(inserted.size())});
     }
     // The colours follow all the edits in one pass; the document reports them as one change.
     m_colors.applyEdits(edits);
@@ -508,19 +509,19 @@ void TScrollMemo::SetTextFrom(const TScrollMemo& source)
 }
 
 // ---- Line breaks ------------------------------------------------------------------------
-// A block's user state holds the kind of the line break that ends it and whether its
-// layout holds colour formats. A block the document has just made holds -1.
+// A block's user state holds the kind of the line break that ends it; a block the document
+// has just made holds -1. When the document joins two blocks, the first takes the state of
+// the second: the joined line ends as the second did.
 
 LineBreak TScrollMemo::lineBreakOf(const QTextBlock& block) const
 {
     const int state = block.userState();
-    return state < 0 ? m_format.lineBreak : LineBreak(state & BreakKindMask);
+    return state < 0 ? m_format.lineBreak : LineBreak(state);
 }
 
 void TScrollMemo::setLineBreakOf(QTextBlock block, LineBreak kind) const
 {
-    const int state = block.userState();
-    block.setUserState((state < 0 ? 0 : state & ColoredLineBit) | int(kind));
+    block.setUserState(int(kind));
 }
 
 void TScrollMemo::setLineBreaks(const std::vector<LineBreak>& kinds)
@@ -539,13 +540,12 @@ void TScrollMemo::settleLineBreaks(int docFrom, int docTo)
     const int typed = int(m_format.lineBreak);
     int carried = typed;
     const QTextBlock last = document()->findBlock(docTo);
-    for (QTextBlock block = document()->findBlock(docFrom); block.isValid();
-         block = block.next()) {
+    for (QTextBlock block = document()->findBlock(docFrom); block.isValid(); block = block.next()) {
         const int state = block.userState();
         const QTextBlock next = block.next();
         if (next.isValid() && next.userState() < 0) {
             if (state >= 0)
-                carried = state & BreakKindMask;
+                carried = state;
             setLineBreakOf(block, LineBreak(typed));
         } else if (state < 0) {
             setLineBreakOf(block, LineBreak(carried));
@@ -802,14 +802,13 @@ void TScrollMemo::applyColorsToBlocks(int docFrom, int docTo)
                 formats.append({from - start, to - from, colorFormat(ranges[i].color)});
         }
         // A line that never had colours needs no layout made for it just to say so.
-        const int state = block.userState();
-        if (formats.isEmpty() && (state < 0 || !(state & ColoredLineBit)))
+        if (formats.isEmpty() && !block.userData())
             continue;
         QTextLayout* layout = block.layout();
         if (formats == layout->formats())
             continue;
         layout->setFormats(formats);
-        block.setUserState(int(lineBreakOf(block)) | (formats.isEmpty() ? 0 : ColoredLineBit));
+        block.setUserData(formats.isEmpty() ? nullptr : new ColoredLineMark);
         if (changedFrom < 0)
             changedFrom = start;
         changedTo = start + block.length();

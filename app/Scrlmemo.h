@@ -227,7 +227,7 @@ private:
     quint64 m_edits = 0;                      // changes of the text so far
     quint64 m_cleanEdits = ~quint64(0);       // m_edits when the text was last unmodified
     std::vector<LineBreak> m_cleanLineBreaks; // its breaks, when not all of one kind
-    QFont m_editorFont; // as given, also when drawn with another family
+    QFont m_editorFont;                       // as given, also when drawn with another family
     QColor m_textColor;
     ScrollBarsMode m_scrollBars = ScrollBarsMode::Both;
     bool m_hideScrollBars = false;

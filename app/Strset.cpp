@@ -18,7 +18,8 @@ FileResult TStrSet::LoadFromFile(const QString& path, qint64 maxSize)
             ++end;
         lines << DecodeListLine(rest.first(end));
         // The break that ends the last line does not start another one.
-        if (end < rest.size() && rest[end] == '\r' && end + 1 < rest.size() && rest[end + 1] == '\n')
+        if (end < rest.size() && rest[end] == '\r' && end + 1 < rest.size() &&
+            rest[end + 1] == '\n')
             ++end;
         rest = rest.sliced(qMin(end + 1, rest.size()));
     }

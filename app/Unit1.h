@@ -7,8 +7,8 @@
 #include <QKeySequence>
 #include <QList>
 #include <QMainWindow>
-#include <QSize>
 #include <QPointer>
+#include <QSize>
 #include <QString>
 #include <QStringList>
 
@@ -319,12 +319,12 @@ private:
     QString m_applicationTitle;
     QLabel* m_statusPanel = nullptr;
     bool m_firstShowDone = false;
-    bool m_documentsOpen = false;        // between EnableDocumentCommands(true) and (false)
-    bool m_clipboardHasText = false;     // kept by the clipboard's change signal
-    bool m_activeFileExists = false;     // kept up to date with the file on disk
+    bool m_documentsOpen = false;                // between EnableDocumentCommands(true) and (false)
+    bool m_clipboardHasText = false;             // kept by the clipboard's change signal
+    bool m_activeFileExists = false;             // kept up to date with the file on disk
     QFileSystemWatcher* m_fileWatcher = nullptr; // the documents' files and their folders
-    std::unique_ptr<QPrinter> m_printer; // created when first needed; Page Setup sets it up
-    FileDialogRequest m_openRequest;     // the Open dialog keeps its last values
+    std::unique_ptr<QPrinter> m_printer;         // created when first needed; Page Setup sets it up
+    FileDialogRequest m_openRequest;             // the Open dialog keeps its last values
 
     // Built once from the command tables.
     QList<QPair<QAction*, unsigned>> m_commandNeeds; // CommandNeeds of every ruled command

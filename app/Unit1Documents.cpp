@@ -2,8 +2,8 @@
 
 #include "app/Unit1.h"
 
-#include "app/Scrlmemo.h"
 #include "app/ScreenFit.h"
+#include "app/Scrlmemo.h"
 #include "app/Unit7.h"
 #include "platform/Shell.h"
 

@@ -56,8 +56,8 @@ void TForm1::applySettings(const Settings& settings)
     AlwaysMaximize = settings.alwaysMaximize;
     ToolBar1->setVisible(settings.showToolbar);
     HighlightColor = settings.highlightColor;
-    const QSize newWindow =
-        LimitedToScreens(QSize(settings.newWindowWidth, settings.newWindowHeight), MinimumNewWindow);
+    const QSize newWindow = LimitedToScreens(
+        QSize(settings.newWindowWidth, settings.newWindowHeight), MinimumNewWindow);
     NewWindowWidth = newWindow.width();
     NewWindowHeight = newWindow.height();
     OpenNew = settings.openNew;

@@ -20,8 +20,8 @@ const QSize EntryGrid(80, 64);
 } // namespace
 
 TForm7::TForm7(QWidget* parent)
-    : TFloatingWindow(parent,
-              Qt::Tool | Qt::WindowStaysOnTopHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
+    : TFloatingWindow(parent, Qt::Tool | Qt::WindowStaysOnTopHint | Qt::CustomizeWindowHint |
+                                  Qt::WindowTitleHint)
 {
     Form7 = this;
     setObjectName("Form7");

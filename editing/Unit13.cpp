@@ -51,13 +51,13 @@ TForm13::~TForm13()
 
 void TForm13::Open()
 {
-    if (!isVisible()) {
-        adjustSize();
-        QRect frame(QPoint(), frameGeometry().size());
+    const bool opening = !isVisible();
+    show();
+    if (opening) { // with its frame known
+        QRect frame = frameGeometry();
         frame.moveCenter(QGuiApplication::primaryScreen()->availableGeometry().center());
         move(frame.topLeft());
     }
-    show();
     raise();
     activateWindow();
 }

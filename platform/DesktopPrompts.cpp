@@ -60,6 +60,19 @@ FileDialogResult runFileDialog(QWidget* parent, const FileDialogRequest& request
     QFileDialog dialog(parent, request.title, request.folder);
     dialog.setAcceptMode(mode);
     dialog.setFileMode(fileMode);
+    SetUpFileDialog(dialog, request);
+    FileDialogResult result;
+    if (dialog.exec() == QDialog::Accepted) {
+        result.files = dialog.selectedFiles();
+        result.filterIndex = int(dialog.nameFilters().indexOf(dialog.selectedNameFilter())) + 1;
+    }
+    return result;
+}
+
+} // namespace
+
+void SetUpFileDialog(QFileDialog& dialog, const FileDialogRequest& request)
+{
     // The descriptions are shown as they are written, without the patterns added to them.
     dialog.setOption(QFileDialog::HideNameFilterDetails);
     const QStringList filters = qtNameFilters(request.filter);
@@ -69,15 +82,7 @@ FileDialogResult runFileDialog(QWidget* parent, const FileDialogRequest& request
     if (!request.fileName.isEmpty())
         dialog.selectFile(request.fileName);
     dialog.setDefaultSuffix(request.defaultSuffix);
-    FileDialogResult result;
-    if (dialog.exec() == QDialog::Accepted) {
-        result.files = dialog.selectedFiles();
-        result.filterIndex = int(filters.indexOf(dialog.selectedNameFilter())) + 1;
-    }
-    return result;
 }
-
-} // namespace
 
 Answer DesktopPrompts::message(MessageKind kind, const QString& text, MessageButtons buttons)
 {

@@ -91,7 +91,8 @@ void syncFolderOf(const QByteArray& path)
 FileResult ReadWholeFile(const QString& path, qint64 maxSize, QByteArray& bytes)
 {
     const QByteArray name = QFile::encodeName(path);
-    struct stat st {};
+    struct stat st {
+    };
     // Looked at before opening: opening some devices already does something.
     if (::stat(name.constData(), &st) != 0)
         return FileResult::failure(systemReason(errno));
@@ -162,7 +163,8 @@ FileResult SafeFileWriter::open()
     m_target = QFile::encodeName(target);
     m_error = 0;
 
-    struct stat st {};
+    struct stat st {
+    };
     const bool exists = ::stat(m_target.constData(), &st) == 0;
     if (!exists && errno != ENOENT)
         return FileResult::failure(systemReason(errno));

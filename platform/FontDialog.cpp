@@ -32,7 +32,8 @@ FontDialog::FontDialog(const FontChoice& start, int minSize, int maxSize, QWidge
     m_family->setEditable(false); // existing fonts only
     // A family that does not exist here is drawn with the fixed-pitch font: that is shown.
     const bool exists = QFontDatabase::hasFamily(start.font.family());
-    m_family->setCurrentFont(exists ? start.font : QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    m_family->setCurrentFont(exists ? start.font
+                                    : QFontDatabase::systemFont(QFontDatabase::FixedFont));
 
     m_style = new QComboBox(this);
     m_style->setObjectName("FontStyle");

@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 
+class QFileDialog;
 class QPrinter;
 class QWidget;
 
@@ -57,6 +58,8 @@ public:
 // name filters of a Qt file dialog ("Text documents (*.txt)"); "*.*" becomes "*", every
 // file. A dialog shows them by their descriptions only (HideNameFilterDetails).
 QStringList qtNameFilters(const QString& filter);
+// Gives a file dialog the filters, file name and suffix of the request.
+void SetUpFileDialog(QFileDialog& dialog, const FileDialogRequest& request);
 
 // The dialogs and message boxes of the desktop.
 class DesktopPrompts final : public Prompts

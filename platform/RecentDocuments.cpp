@@ -20,6 +20,13 @@ QByteArray bookmarkFile()
     return dataFolder() + "/recently-used.xbel";
 }
 
+// GLib would wait for ever on a pipe in the list's place.
+bool isReadableList(const QByteArray& file)
+{
+    const QFileInfo info(QFile::decodeName(file));
+    return !info.exists() || info.isFile();
+}
+
 // The URI as every GLib program writes it, so that a file they recorded keeps one entry.
 QByteArray fileUri(const QString& absolutePath)
 {
@@ -54,6 +61,8 @@ bool add(const QString& path, const QString& applicationName)
     const QByteArray app = applicationName.toUtf8();
     const QByteArray exec = app + " %u";
 
+    if (!isReadableList(file))
+        return false;
     GBookmarkFile* bookmarks = g_bookmark_file_new();
     GError* loadError = nullptr;
     g_bookmark_file_load_from_file(bookmarks, file.constData(), &loadError);
@@ -81,6 +90,8 @@ bool add(const QString& path, const QString& applicationName)
 QStringList localFiles()
 {
     QStringList files;
+    if (!isReadableList(bookmarkFile()))
+        return files;
     GBookmarkFile* bookmarks = g_bookmark_file_new();
     if (g_bookmark_file_load_from_file(bookmarks, bookmarkFile().constData(), nullptr)) {
         gsize count = 0;

@@ -20,10 +20,13 @@
 #include <QMdiSubWindow>
 #include <QPushButton>
 #include <QScopeGuard>
+#include <QScreen>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -83,6 +86,8 @@ private Q_SLOTS:
     void findAndHighlightColoursActiveDocument_data();
     void findAndHighlightColoursActiveDocument();
     void bookmarkUsableOnlyInsideText();
+    void deleteTakesACharacterBeyond16BitsWhole();
+    void findAndHighlightIsCentredOnlyWhenItOpens();
 };
 
 void TestEditing::editCommandsChangeTextAndClipboard_data()
@@ -242,6 +247,8 @@ void TestEditing::insertFileAddsEveryLineWithLineBreak_data()
     QTest::newRow("empty file") << "part.txt" << QByteArray() << "<>";
     QTest::newRow("missing file") << "gone.txt" << QByteArray("x") << "<>";
     QTest::newRow("unreadable file") << "folder" << QByteArray("x") << "<>";
+    // Read without waiting for a writer: the program stays usable.
+    QTest::newRow("named pipe") << "pipe" << QByteArray("x") << "<>";
 }
 
 void TestEditing::insertFileAddsEveryLineWithLineBreak()
@@ -254,6 +261,7 @@ void TestEditing::insertFileAddsEveryLineWithLineBreak()
     QVERIFY(h.show());
     const QString folder = h.environment.rootPath() + "/docs";
     QVERIFY(QDir().mkpath(folder + "/folder"));
+    QCOMPARE(mkfifo(QFile::encodeName(folder + "/pipe").constData(), 0600), 0);
     QVERIFY(writeFile(folder + "/main.txt", "<>") && writeFile(folder + "/part.txt", bytes));
     h.prompts.answerOpenFiles({}); // from Untitled1: the dialog's own folder
     TRIGGER_ACTION(h.form1.get(), "Insertfile1");
@@ -261,16 +269,18 @@ void TestEditing::insertFileAddsEveryLineWithLineBreak()
     TScrollMemo* memo = h.form1->ActiveMemo();
     memo->SetSelStart(1);
     const QString path = folder + u'/' + chosen;
-    const QStringList messages{"Error Ok: Could not read file " + path + ".\rIt is a folder."};
+    const bool refused = chosen == "folder" || chosen == "pipe";
+    const QString reason = chosen == "folder" ? "It is a folder." : "It is a named pipe.";
+    const QStringList messages{"Error Ok: Could not read file " + path + ".\r" + reason};
     h.prompts.answerOpenFiles({path});
-    if (chosen == "folder")
+    if (refused)
         h.prompts.answerMessage(Answer::Ok);
     TRIGGER_ACTION(h.form1.get(), "Insertfile1");
 
     QCOMPARE(memo->FullText(), expected);
     QCOMPARE(memo->ModifiedFlag(), expected != "<>");
     QCOMPARE(memo->SelStart(), expected.size() - 1);
-    QCOMPARE(shownMessages(h.prompts), chosen == "folder" ? messages : QStringList());
+    QCOMPARE(shownMessages(h.prompts), refused ? messages : QStringList());
     QVERIFY(h.form1->isEnabled());
     const QList<FileDialogRequest>& requests = h.prompts.openRequests;
     QCOMPARE(requests.size(), 2);
@@ -490,6 +500,42 @@ void TestEditing::bookmarkUsableOnlyInsideText()
     TRIGGER_ACTION(h.form1.get(), "Goto1");
     QCOMPARE(memo->SelStart(), 1500);
     QVERIFY(memo->viewport()->rect().contains(memo->cursorRect()));
+}
+
+void TestEditing::deleteTakesACharacterBeyond16BitsWhole()
+{
+    MainWindowHarness h;
+    QVERIFY(h.show());
+    const QString path = h.environment.rootPath() + "/smile.txt";
+    QVERIFY(writeFile(path, "a\xf0\x9f\x98\x80"
+                            "b"));
+    h.form1->OpenFileInNewWindow(path);
+    TScrollMemo* memo = h.form1->ActiveMemo();
+    memo->SetSelStart(1);
+    QTest::keyClick(memo, Qt::Key_Delete);
+    QCOMPARE(memo->FullText(), QString("ab"));
+    TRIGGER_ACTION(h.form1.get(), "Save1");
+    QCOMPARE(readFile(path), QByteArray("ab"));
+}
+
+void TestEditing::findAndHighlightIsCentredOnlyWhenItOpens()
+{
+    MainWindowHarness h;
+    QVERIFY(h.show());
+    TRIGGER_ACTION(h.form1.get(), "FindandHighlight1");
+    QVERIFY(h.form13->isVisible());
+    const QPoint screenCentre = QGuiApplication::primaryScreen()->availableGeometry().center();
+    QVERIFY((h.form13->frameGeometry().center() - screenCentre).manhattanLength() <= 2);
+    // Moved by the user, then shown again by the window system: it stays where it was put.
+    h.form13->move(10, 20);
+    h.form13->hide();
+    h.form13->show();
+    QCOMPARE(h.form13->pos(), QPoint(10, 20));
+    TRIGGER_ACTION(h.form1.get(), "FindandHighlight1"); // already open: stays too
+    QCOMPARE(h.form13->pos(), QPoint(10, 20));
+    h.form13->close();
+    TRIGGER_ACTION(h.form1.get(), "FindandHighlight1");
+    QVERIFY((h.form13->frameGeometry().center() - screenCentre).manhattanLength() <= 2);
 }
 
 QTEST_MAIN(TestEditing)

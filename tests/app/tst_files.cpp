@@ -26,6 +26,8 @@
 #include <QTest>
 #include <QUrl>
 
+#include <unistd.h>
+
 Q_DECLARE_METATYPE(Answer)
 
 namespace {
@@ -75,6 +77,7 @@ private Q_SLOTS:
     void cloneWindowOfModifiedDocument();
     void printWritesDocumentNamedAfterFile();
     void exitAsksActiveDocumentFirst();
+    void longFileNamesAndLinkedFilesAreSaved();
 };
 
 // ---- Open ------------------------------------------------------------------------------
@@ -621,6 +624,26 @@ void TestFiles::exitAsksActiveDocumentFirst()
         QVERIFY(TForm1::MemoOf(window)->ModifiedFlag());
         QCOMPARE(TForm1::MemoOf(window)->FullText(), QString("changed text"));
     }
+}
+
+void TestFiles::longFileNamesAndLinkedFilesAreSaved()
+{
+    MainWindowHarness h;
+    QVERIFY(h.show());
+    // As long as a name can be: nothing may be added to it for the save.
+    const QString path = openNewFile(h, QString(251, u'n') + ".txt", "old\n");
+    QTest::keyClicks(h.form1->ActiveMemo(), "new ");
+    TRIGGER_ACTION(h.form1.get(), "Save1");
+    QCOMPARE(shownMessages(h.prompts), QStringList());
+    QCOMPARE(readFile(path), QByteArray("new old\n"));
+
+    // A file with a second name keeps it.
+    const QString other = h.environment.rootPath() + "/other-name.txt";
+    QVERIFY(QFile::remove(other) || !QFile::exists(other));
+    QCOMPARE(::link(QFile::encodeName(path).constData(), QFile::encodeName(other).constData()), 0);
+    QTest::keyClicks(h.form1->ActiveMemo(), "again ");
+    TRIGGER_ACTION(h.form1.get(), "Save1");
+    QCOMPARE(readFile(other), QByteArray("new again old\n"));
 }
 
 QTEST_MAIN(TestFiles)

@@ -5,6 +5,7 @@
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>
 #include <QClipboard>
+#include <QInputMethodEvent>
 #include <QPrinter>
 #include <QScrollBar>
 #include <QSignalSpy>
@@ -77,6 +78,11 @@ private Q_SLOTS:
     void editorsOwnCopyKeepsRawText();
     void scrollEventsCarryTheScrollCode();
     void printsTheWholeTextAsOneJob();
+    void charactersBeyond16BitsAreNeverSplit();
+    void nothingTypedInsertsSeparatorCharacters();
+    void pastedTextIsPlainOnEveryPath();
+    void mixedLineBreaksSurviveAnUnchangedSaveAndTyping();
+    void longWrappedDocumentsLearnTheirScreenLinesWhileIdle();
 };
 
 void TestScrollMemo::positionsCountBreaksAsTwo()
@@ -656,6 +662,140 @@ void TestScrollMemo::editorsOwnCopyKeepsRawText()
     QCOMPARE(memo.FullText(), text + text);
     memo.UndoLast();
     QCOMPARE(memo.FullText(), text);
+}
+
+void TestScrollMemo::charactersBeyond16BitsAreNeverSplit()
+{
+    const QString smile = QString::fromUtf8("\U0001F600");
+    TScrollMemo memo;
+    memo.SetFullText("a" + smile + "b\r\n" + smile);
+    // A place inside the character moves to its start; a length ending inside it takes it
+    // whole, forwards and backwards.
+    memo.SetSelStart(2);
+    QCOMPARE(memo.SelStart(), 1);
+    memo.SetSelLength(1);
+    QCOMPARE(memo.SelectedText(), smile);
+    memo.SetSelStart(3);
+    memo.SetSelLength(-1);
+    QCOMPARE(memo.SelStart(), 1);
+    QCOMPARE(memo.SelectedText(), smile);
+    memo.SetSelStart(7); // inside the character of the second line
+    QCOMPARE(memo.SelStart(), 6);
+
+    // Delete as the Delete command does it: the whole character goes.
+    memo.SetSelStart(1);
+    memo.SetSelLength(1);
+    memo.ReplaceSelection(QString());
+    QCOMPARE(memo.FullText(), "ab\r\n" + smile);
+    QTemporaryDir dir;
+    QVERIFY(memo.SaveLinesToFile(dir.filePath("out.txt")).ok);
+    QCOMPARE(readBytes(dir.filePath("out.txt")), QByteArray("ab\n\xf0\x9f\x98\x80"));
+
+    // Colouring half a character colours all of it.
+    memo.SetRangeColor(4, 1, Red);
+    QCOMPARE(memo.Colors().ranges().size(), std::size_t(1));
+    QCOMPARE(memo.Colors().ranges()[0].end - memo.Colors().ranges()[0].start, 2);
+}
+
+void TestScrollMemo::nothingTypedInsertsSeparatorCharacters()
+{
+    TScrollMemo memo;
+    memo.SetFullText("ab");
+    memo.SetSelStart(1);
+    QTest::keyClick(&memo, Qt::Key_Return, Qt::ShiftModifier); // Qt's soft line break
+    QTest::keyClick(&memo, Qt::Key_Enter, Qt::ShiftModifier | Qt::KeypadModifier);
+    QCOMPARE(memo.FullText(), QString("ab"));
+    QTest::keyClick(&memo, Qt::Key_Return);
+    QCOMPARE(memo.FullText(), QString("a\r\nb"));
+
+    // An input method's text goes in without them.
+    QInputMethodEvent commit;
+    commit.setCommitString(QString("x") + QChar(0x2028) + "y" + QChar(0x2029));
+    QApplication::sendEvent(&memo, &commit);
+    QCOMPARE(memo.FullText(), QString("a\r\nxyb"));
+}
+
+void TestScrollMemo::pastedTextIsPlainOnEveryPath()
+{
+    TScrollMemo memo;
+    memo.SetEditorFont(QFont("DejaVu Sans Mono", 9), Qt::black);
+    memo.SetFullText("hello world");
+    memo.SetRangeColor(0, 5, Red);
+    // Qt's own paste key right after the coloured word: nothing pasted takes the colour,
+    // and a paragraph separator in the text (a line break of two) moves nothing.
+    QApplication::clipboard()->setText(QString("XY") + QChar(0x2029) + "Z");
+    memo.SetSelStart(5);
+    QTest::keyClick(&memo, Qt::Key_Insert, Qt::ShiftModifier);
+    QCOMPARE(memo.FullText(), QString("helloXY\r\nZ world"));
+    QCOMPARE(memo.SelStart(), 10);
+    QCOMPARE(memo.Colors().ranges().size(), std::size_t(1));
+    QCOMPARE(memo.Colors().ranges()[0].start, 0);
+    QCOMPARE(memo.Colors().ranges()[0].end, 5);
+
+    // Inside the coloured word, replacing a selection.
+    memo.SetSelStart(1);
+    memo.SetSelLength(2);
+    memo.PasteText("pq");
+    QCOMPARE(memo.FullText().left(5), QString("hpqlo"));
+    QVERIFY(!memo.Colors().colorAt(1) && !memo.Colors().colorAt(2));
+    QVERIFY(memo.Colors().colorAt(0) && memo.Colors().colorAt(3));
+}
+
+void TestScrollMemo::mixedLineBreaksSurviveAnUnchangedSaveAndTyping()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("mixed.txt");
+    writeBytes(path, "a\r\nb\nc\rd");
+    TScrollMemo memo;
+    QVERIFY(memo.LoadLinesFromFile(path).ok);
+    QVERIFY(memo.SaveLinesToFile(path).ok);
+    QCOMPARE(readBytes(path), QByteArray("a\r\nb\nc\rd"));
+
+    // A line typed in gets the break of the file's first line; the line split keeps its own.
+    memo.SetSelStart(memo.LineIndex(1) + 1);
+    QTest::keyClick(&memo, Qt::Key_Return);
+    QTest::keyClicks(&memo, "new");
+    QVERIFY(memo.SaveLinesToFile(path).ok);
+    QCOMPARE(readBytes(path), QByteArray("a\r\nb\r\nnew\nc\rd"));
+
+    // Joining two lines: the joined line ends as the second did.
+    memo.SetSelStart(memo.LineIndex(2) + 3);
+    memo.SetSelLength(2);
+    memo.ReplaceSelection(QString());
+    QVERIFY(memo.SaveLinesToFile(path).ok);
+    QCOMPARE(readBytes(path), QByteArray("a\r\nb\r\nnewc\rd"));
+
+    // A clone of the text keeps every line's break too.
+    TScrollMemo clone;
+    clone.SetTextFrom(memo);
+    QVERIFY(clone.SaveLinesToFile(path).ok);
+    QCOMPARE(readBytes(path), QByteArray("a\r\nb\r\nnewc\rd"));
+}
+
+void TestScrollMemo::longWrappedDocumentsLearnTheirScreenLinesWhileIdle()
+{
+    TScrollMemo memo;
+    memo.SetEditorFont(QFont("DejaVu Sans Mono", 9), Qt::black);
+    memo.resize(400, 300);
+    memo.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&memo));
+    memo.SetWordWrap(true);
+    // How many characters a screen line holds, then lines of four screen lines each.
+    memo.SetFullText(QString(1000, u'x'));
+    const int perLine = memo.LineLength(0);
+    QVERIFY(perLine > 10 && perLine < 1000);
+    const QString line = QString(4 * perLine - 1, u'x');
+    memo.SetFullText((line + "\r\n").repeated(60000));
+    QCoreApplication::processEvents();
+
+    QSignalSpy known(&memo, &TScrollMemo::ScreenLinesKnown);
+    const int end = memo.TextLength();
+    QCOMPARE(memo.KnownLineFromChar(end), std::nullopt); // not at once: that would take long
+    QVERIFY(known.wait(60000));
+    QCOMPARE(memo.KnownLineFromChar(end), std::optional<int>(240000));
+    QCOMPARE(memo.LineFromChar(end), 240000);
+    QCOMPARE(memo.ColumnOfChar(end - 2), perLine - 1);
+    QCOMPARE(memo.ColumnOfChar(end), 0);
 }
 
 QTEST_MAIN(TestScrollMemo)

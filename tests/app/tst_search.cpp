@@ -5,6 +5,7 @@
 #include "support/TestQueries.h"
 
 #include "app/Scrlmemo.h"
+#include "app/TextCompare.h"
 #include "app/Unit1.h"
 #include "editing/FindDialogs.h"
 #include "editing/SearchText.h"
@@ -54,7 +55,7 @@ void referenceReplaceAll(TScrollMemo& memo, const QString& find, const QString& 
 {
     const int length = int(crLf(find).size());
     int from = memo.SelStart();
-    if (memo.SelectedText().compare(crLf(find), Qt::CaseInsensitive) == 0) {
+    if (SameTextIgnoringAsciiCase(memo.SelectedText(), crLf(find))) {
         memo.ReplaceSelection(replacement);
         from = memo.SelStart();
     } else if (memo.SelLength() == length) {
@@ -241,6 +242,12 @@ void TestSearch::replaceAndReplaceAll_data()
         << "a a" << Pos{0, 1} << "a" << "aa" << "2" << "aa aa" << Pos{5, 0} << 2;
     QTest::newRow("Replace: empty search text does nothing")
         << "cat" << Pos{0, 3} << "" << "dog" << "1" << "cat" << Pos{0, 3} << 0;
+    QTest::newRow("Replace: only a-z fold in telling the selected match")
+        << QString::fromUtf8("\u00c9 \u00e9 \u00e9") << Pos{0, 1} << QString::fromUtf8("\u00e9")
+        << "x" << "1" << QString::fromUtf8("\u00c9 \u00e9 \u00e9") << Pos{2, 1} << 0;
+    QTest::newRow("Replace finding nothing: the caret never inside a character")
+        << QString::fromUtf8("a\U0001F600b") << Pos{1, 2} << "zz" << "q" << "1"
+        << QString::fromUtf8("a\U0001F600b") << Pos{1, 0} << 2;
 
     QTest::newRow("All: from the caret to the end only")
         << "cat cat cat" << Pos{5, 0} << "cat" << "dog" << "all" << "cat cat dog" << Pos{11, 0}
@@ -273,6 +280,9 @@ void TestSearch::replaceAndReplaceAll_data()
         << Pos{10, 0} << 1;
     QTest::newRow("All: empty search text does nothing")
         << "cat" << Pos{0, 3} << "" << "x" << "all" << "cat" << Pos{0, 3} << 0;
+    QTest::newRow("All: only a-z fold in telling the selected match")
+        << QString::fromUtf8("\u00c9 \u00e9 \u00e9") << Pos{0, 1} << QString::fromUtf8("\u00e9")
+        << "x" << "all" << QString::fromUtf8("\u00c9 x x") << Pos{5, 0} << 1;
 }
 
 void TestSearch::replaceAndReplaceAll()

@@ -8,10 +8,17 @@
 #include "app/Settings.h"
 #include "app/Strset.h"
 #include "app/Unit1.h"
+#include "app/Unit7.h"
+#include "platform/FontDialog.h"
 
+#include <QAction>
+#include <QComboBox>
+#include <QDir>
 #include <QFile>
+#include <QFontDatabase>
 #include <QGuiApplication>
 #include <QMdiSubWindow>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QTest>
 
@@ -56,6 +63,10 @@ private Q_SLOTS:
     void setFontAppliesToEveryDocument();
     void unwritableSettingsAreReportedAndTheProgramEnds();
     void helpTopicsOpensTheHelpPage();
+    void sizesAndPlacesFromTheFileStayOnTheScreens_data();
+    void sizesAndPlacesFromTheFileStayOnTheScreens();
+    void relativeCommandLinePathBecomesTheFullPath();
+    void fontDialogOffersSizesSixToThirtyTwo();
 };
 
 void TestSettings::linesRoundTrip()
@@ -342,6 +353,104 @@ void TestSettings::helpTopicsOpensTheHelpPage()
     const QByteArray page = readFile(h.shell.openedPaths[0]);
     QVERIFY(page.contains("<html"));
     QVERIFY(page.contains("Help Topics"));
+}
+
+void TestSettings::sizesAndPlacesFromTheFileStayOnTheScreens_data()
+{
+    QTest::addColumn<QString>("place");  // line 8
+    QTest::addColumn<QString>("window"); // line 13
+    QTest::addColumn<QString>("size");   // line 19
+    QTest::addColumn<QString>("font");   // line 3
+    QTest::newRow("far too large") << "100,100"
+                                   << "100000,100000"
+                                   << "100000x100000"
+                                   << "400";
+    QTest::newRow("largest numbers") << "2147483647,2147483647"
+                                     << "2147483647,2147483647"
+                                     << "2147483647x2147483647"
+                                     << "2147483647";
+    QTest::newRow("smallest numbers") << "-2147483648,-2147483648"
+                                      << "-2147483648,-2147483648"
+                                      << "-2147483648x-2147483648"
+                                      << "-2147483648";
+    QTest::newRow("nothing") << "0,0"
+                             << "0,0"
+                             << "0x0"
+                             << "0";
+}
+
+void TestSettings::sizesAndPlacesFromTheFileStayOnTheScreens()
+{
+    QFETCH(QString, place);
+    QFETCH(QString, window);
+    QFETCH(QString, size);
+    QFETCH(QString, font);
+    QStringList lines = defaultLines();
+    lines[3] = font;
+    lines[8] = place;
+    lines[13] = window;
+    lines[19] = size;
+    MainWindowHarness h;
+    writeLines(h.environment.programFile("tavro.ini"), lines);
+    h.restart();
+    QVERIFY(h.show());
+    const QRect screens = QGuiApplication::primaryScreen()->availableVirtualGeometry();
+    QVERIFY(h.form1->width() <= screens.width() && h.form1->height() <= screens.height());
+    QVERIFY(h.form1->frameGeometry().intersects(screens));
+    const QSize document = h.form1->ActiveDocumentWindow()->size();
+    QVERIFY(document.width() <= screens.width() && document.height() <= screens.height());
+    QVERIFY(document.width() > 0 && document.height() > 0);
+    const int points = h.form1->DocumentFont.font.pointSize();
+    QVERIFY(points >= 6 && points <= 32);
+    TRIGGER_ACTION(h.form1.get(), "ShowOpenFiles1"); // placed from the main window
+    QVERIFY(h.form7->isVisible());
+}
+
+void TestSettings::relativeCommandLinePathBecomesTheFullPath()
+{
+    MainWindowHarness h;
+    const QString folder = h.environment.rootPath() + "/here";
+    QVERIFY(QDir().mkpath(folder + "/sub"));
+    QVERIFY(writeFile(folder + "/Untitled.txt", "text\n"));
+    const QString before = QDir::currentPath();
+    const auto back = qScopeGuard([&before] { QDir::setCurrent(before); });
+    QVERIFY(QDir::setCurrent(folder));
+    h.form1->CommandLineParameters = {"./sub/../Untitled.txt"};
+    QVERIFY(h.show());
+    const QString path = QDir::currentPath() + "/Untitled.txt";
+    QCOMPARE(h.form1->ActiveDocumentWindow()->windowTitle(), path);
+    // A named file: Save writes it without asking for a name; Reload is there.
+    QVERIFY(h.form1->findChild<QAction*>("Refresh1")->isEnabled());
+    QTest::keyClicks(h.form1->ActiveMemo(), "more ");
+    TRIGGER_ACTION(h.form1.get(), "Save1");
+    QVERIFY(h.prompts.saveRequests.isEmpty());
+    QCOMPARE(readFile(path), QByteArray("more text\n"));
+}
+
+void TestSettings::fontDialogOffersSizesSixToThirtyTwo()
+{
+    FontDialog dialog(FontChoice{QFont("DejaVu Sans", 40), Qt::black}, MinimumFontSize,
+                      MaximumFontSize);
+    auto* sizes = dialog.findChild<QComboBox*>("FontSize");
+    QVERIFY(sizes);
+    QStringList offered;
+    for (int i = 0; i < sizes->count(); ++i)
+        offered << sizes->itemText(i);
+    QCOMPARE(offered.first(), QString("6"));
+    QCOMPARE(offered.last(), QString("32"));
+    QCOMPARE(offered.size(), 27);
+    QCOMPARE(sizes->currentText(), QString("32")); // a larger size starts at the largest
+    sizes->setCurrentIndex(sizes->findText("12"));
+    dialog.findChild<QComboBox*>("FontStyle")->setCurrentIndex(3); // bold italic
+    const QFont chosen = dialog.Choice().font;
+    QCOMPARE(chosen.pointSize(), 12);
+    QVERIFY(chosen.bold() && chosen.italic() && !chosen.underline());
+    QCOMPARE(chosen.family(), QString("DejaVu Sans"));
+
+    // A family that does not exist here is not offered: one that does stands in for it.
+    FontDialog missing(FontChoice{QFont("Fixedsys", 8), Qt::black}, MinimumFontSize,
+                       MaximumFontSize);
+    QVERIFY(QFontDatabase::hasFamily(missing.Choice().font.family()));
 }
 
 QTEST_MAIN(TestSettings)

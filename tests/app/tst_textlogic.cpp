@@ -1,11 +1,21 @@
-// Plain text logic under the editor control: colour ranges, file chunks and line breaks.
+// Plain text logic: colour ranges, file chunks and line breaks, list-file lines, case
+// folding, program arguments, dialog filters, captions and window places.
 
 #include "app/ColorRanges.h"
+#include "app/ScreenFit.h"
 #include "app/Strset.h"
+#include "app/TextCompare.h"
 #include "app/TextFile.h"
+#include "app/Unit1.h"
+#include "platform/Prompts.h"
 
+#include <QComboBox>
+#include <QDir>
+#include <QFileDialog>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <climits>
 
 namespace {
 
@@ -32,6 +42,16 @@ private Q_SLOTS:
     void chunkEndsNeverSplitBreaksOrCharacters();
     void lineBreaksAreNormalizedInOnePass();
     void strSetLoadsAnySeparatorAndSavesCrLf();
+    void mixedLineBreaksAreListed();
+    void listLinesKeepWhatWasTyped_data();
+    void listLinesKeepWhatWasTyped();
+    void listLinesWrittenEarlierReadAsBefore_data();
+    void listLinesWrittenEarlierReadAsBefore();
+    void caseFoldingChangesOnlyAsciiLetters();
+    void programArgumentsAreFileNamesOnly();
+    void allFilesFilterListsNamesWithoutDot();
+    void captionPathsAreAbsoluteAndClean();
+    void windowPlacesStayOnTheScreens();
 };
 
 void TestTextLogic::colorRangesSetSplitsAndMerges()
@@ -131,6 +151,163 @@ void TestTextLogic::strSetLoadsAnySeparatorAndSavesCrLf()
         QVERIFY(copy.LoadFromFile(path).ok);
         QCOMPARE(copy.Strings(), lines);
     }
+}
+
+void TestTextLogic::mixedLineBreaksAreListed()
+{
+    using LB = LineBreak;
+    QCOMPARE(mixedLineBreaks("a\r\nb\nc\rd"), (std::vector<LB>{LB::CrLf, LB::Lf, LB::Cr}));
+    QCOMPARE(mixedLineBreaks("\n\r\n\r"), (std::vector<LB>{LB::Lf, LB::CrLf, LB::Cr}));
+    QVERIFY(mixedLineBreaks("a\r\nb\r\n").empty()); // all of one kind
+    QVERIFY(mixedLineBreaks("a\rb\r").empty());
+    QVERIFY(mixedLineBreaks("abc").empty());
+}
+
+void TestTextLogic::listLinesKeepWhatWasTyped_data()
+{
+    QTest::addColumn<QString>("line");
+    const QString sep = ListFieldSeparator();
+    QTest::newRow("Latin-1 letters that make valid UTF-8 as bytes")
+        << QString::fromUtf8("Stra\u00df\u00a0Nr");
+    QTest::newRow("text that looks like UTF-8 read as bytes") << QString::fromUtf8("\u00c3\u00a9");
+    QTest::newRow("sample size and completion")
+        << "2" + sep + QString::fromUtf8("fonction \u00e9l\u00e9gante");
+    QTest::newRow("separator bytes inside a character") << QString::fromUtf8("\u0924") + sep + "x";
+    QTest::newRow("character with separator bytes after it")
+        << "2" + sep + QString::fromUtf8("\u0924\u0924");
+    QTest::newRow("more than one separator") << "a" + sep + "b" + sep + "c";
+    QTest::newRow("currency signs around a separator") << QString(QChar(0xA4)) + sep + QChar(0xA4);
+    QTest::newRow("beyond 16 bits") << QString::fromUtf8("\U0001F600") + sep + "smile";
+    QTest::newRow("empty fields") << sep;
+}
+
+void TestTextLogic::listLinesKeepWhatWasTyped()
+{
+    QFETCH(QString, line);
+    const QByteArray bytes = EncodeListLine(line);
+    QCOMPARE(DecodeListLine(bytes), line);
+    // Only the first separator is written as the two raw bytes.
+    const qsizetype at = line.indexOf(ListFieldSeparator());
+    if (at >= 0)
+        QCOMPARE(bytes.mid(line.left(at).toUtf8().size(), 2), QByteArray("\xa4\xa4"));
+
+    // And through a whole file, as the settings and lists are kept.
+    QTemporaryDir dir;
+    TStrSet set;
+    set.SetStrings({line, "plain", line});
+    QVERIFY(set.SaveToFile(dir.filePath("list.ini")).ok);
+    TStrSet copy;
+    QVERIFY(copy.LoadFromFile(dir.filePath("list.ini")).ok);
+    QCOMPARE(copy.Strings(), set.Strings());
+}
+
+void TestTextLogic::listLinesWrittenEarlierReadAsBefore_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("line");
+    const QString sep = ListFieldSeparator();
+    QTest::newRow("one byte a character")
+        << QByteArray("caf\xe9") << QString::fromUtf8("caf\u00e9");
+    QTest::newRow("completion of one byte a character")
+        << QByteArray("2\xa4\xa4"
+                      "fonction \xe9l\xe9gante")
+        << "2" + sep + QString::fromUtf8("fonction \u00e9l\u00e9gante");
+    QTest::newRow("a-grave before the separator")
+        << QByteArray("\xe0\xa4\xa4x") << QString::fromUtf8("\u00e0") + sep + "x";
+    QTest::newRow("separator alone") << QByteArray("\xa4\xa4") << sep;
+}
+
+void TestTextLogic::listLinesWrittenEarlierReadAsBefore()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, line);
+    QCOMPARE(DecodeListLine(bytes), line);
+}
+
+void TestTextLogic::caseFoldingChangesOnlyAsciiLetters()
+{
+    QVERIFY(SameTextIgnoringAsciiCase(u"Hello World", u"hELLO wORLD"));
+    QVERIFY(!SameTextIgnoringAsciiCase(u"\u00c9", u"\u00e9"));
+    QVERIFY(!SameTextIgnoringAsciiCase(u"\u0131", u"I")); // dotless i
+    QVERIFY(!SameTextIgnoringAsciiCase(u"stra\u00dfe", u"STRASSE"));
+    QVERIFY(!SameTextIgnoringAsciiCase(u"ab", u"abc"));
+    QCOMPARE(AsciiUpperCase(u"a.txt \u00e9\u00df\u0131"),
+             QString::fromUtf16(u"A.TXT \u00e9\u00df\u0131"));
+}
+
+void TestTextLogic::programArgumentsAreFileNamesOnly()
+{
+    auto arguments = [](std::initializer_list<const char*> list) {
+        const std::vector<const char*> argv(list);
+        return ProgramArguments(int(argv.size()), argv.data());
+    };
+    QCOMPARE(arguments({"tavro"}), QStringList());
+    QCOMPARE(arguments({"tavro", "-reverse"}), QStringList{"-reverse"});
+    QCOMPARE(arguments({"tavro", "-style", "x.txt"}), (QStringList{"-style", "x.txt"}));
+    QCOMPARE(arguments({"tavro", "--", "-style"}), QStringList{"-style"});
+    QCOMPARE(arguments({"tavro", "a", "--"}), (QStringList{"a", "--"}));
+    QCOMPARE(arguments({"tavro", "--", "--"}), QStringList{"--"});
+    QCOMPARE(arguments({"tavro", "caf\xc3\xa9.txt"}),
+             QStringList{QString::fromUtf8("caf\u00e9.txt")});
+}
+
+void TestTextLogic::allFilesFilterListsNamesWithoutDot()
+{
+    const QString filter = "All files (*.*)|*.*|Text documents|*.txt; *.text|HTML files|*.htm*";
+    const QStringList filters = qtNameFilters(filter);
+    QCOMPARE(filters, (QStringList{"All files (*.*) (*)", "Text documents (*.txt *.text)",
+                                   "HTML files (*.htm*)"}));
+    QVERIFY(QDir::match(QStringList{"*"}, "README"));
+
+    // The dialog shows each description as written, without the patterns a second time.
+    QFileDialog dialog;
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    FileDialogRequest request;
+    request.filter = filter;
+    request.filterIndex = 2;
+    SetUpFileDialog(dialog, request);
+    auto* types = dialog.findChild<QComboBox*>("fileTypeCombo");
+    QVERIFY(types);
+    QStringList shown;
+    for (int i = 0; i < types->count(); ++i)
+        shown << types->itemText(i);
+    QCOMPARE(shown, (QStringList{"All files (*.*)", "Text documents", "HTML files"}));
+    QCOMPARE(types->currentIndex(), 1);
+}
+
+void TestTextLogic::captionPathsAreAbsoluteAndClean()
+{
+    QTemporaryDir dir;
+    const QString before = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(dir.path()));
+    const QString root = QDir::currentPath();
+    QCOMPARE(CaptionPath("Untitled.txt"), root + "/Untitled.txt");
+    QCOMPARE(CaptionPath("./a/../b/./c.txt"), root + "/b/c.txt");
+    QCOMPARE(CaptionPath("/x//y/../z.txt"), QString("/x/z.txt"));
+    QVERIFY(QDir::setCurrent(before));
+}
+
+void TestTextLogic::windowPlacesStayOnTheScreens()
+{
+    const QRect left(0, 0, 1920, 1080);
+    const QRect right(1920, 0, 1280, 1024);
+    const QSize size(800, 600);
+    QCOMPARE(PlaceOnScreens(QPoint(2000, 100), size, {left, right}, left), QPoint(2000, 100));
+    QCOMPARE(PlaceOnScreens(QPoint(-700, -500), size, {left, right}, left), QPoint(-700, -500));
+    // Off every screen, or nowhere at all: centred on the primary screen.
+    const QPoint centred(560, 240);
+    QCOMPARE(PlaceOnScreens(QPoint(5000, 100), size, {left, right}, left), centred);
+    QCOMPARE(PlaceOnScreens(std::nullopt, size, {left}, left), centred);
+    QCOMPARE(PlaceOnScreens(QPoint(INT_MAX, INT_MAX), size, {left}, left), centred);
+    QCOMPARE(PlaceOnScreens(QPoint(INT_MIN, INT_MIN), QSize(INT_MAX, INT_MAX), {left}, left).x(),
+             ToCoordinate((1920 - qint64(INT_MAX)) / 2));
+    QCOMPARE(ToCoordinate(qint64(INT_MAX) * 4), INT_MAX / 2);
+    QCOMPARE(ToCoordinate(-qint64(INT_MAX) * 4), -(INT_MAX / 2));
+
+    const QSize area = ScreensArea().size();
+    QCOMPARE(LimitedToScreens(QSize(INT_MAX, INT_MAX), QSize(100, 60)), area);
+    QCOMPARE(LimitedToScreens(QSize(-5, 0), QSize(100, 60)), QSize(100, 60));
+    QCOMPARE(LimitedToScreens(QSize(300, 200), QSize(100, 60)), QSize(300, 200));
 }
 
 QTEST_MAIN(TestTextLogic)

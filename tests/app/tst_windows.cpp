@@ -11,6 +11,7 @@
 #include <QAction>
 #include <QClipboard>
 #include <QDialog>
+#include <QFile>
 #include <QGuiApplication>
 #include <QListWidget>
 #include <QMdiArea>
@@ -64,6 +65,9 @@ private Q_SLOTS:
     void commandsNeedADocument();
     void showToolbarFlipsTheToolbar();
     void documentsMenuOpensRecentFiles();
+    void floatingWindowsStayHiddenWhileStayingOnTop();
+    void statusBarLineIsRightInLongWrappedDocuments();
+    void fileCommandsFollowTheFileOnDisk();
 };
 
 void TestWindows::toggleGoesRoundAllWindows()
@@ -364,6 +368,83 @@ void TestWindows::documentsMenuOpensRecentFiles()
     h.prompts.answerMessage(Answer::Ok);
     documents->actions().at(2)->trigger();
     QCOMPARE(shownMessages(h.prompts), QStringList{"Error Ok: Could not find file gone.txt."});
+}
+
+void TestWindows::floatingWindowsStayHiddenWhileStayingOnTop()
+{
+    MainWindowHarness h;
+    h.form1->ShowTheOpenFiles = true;
+    QVERIFY(h.show());
+    QVERIFY(h.form7->isVisible());
+    TRIGGER_ACTION(h.form1.get(), "Stayontop1");
+    TRIGGER_ACTION(h.form1.get(), "CloseAll1");
+    freeClosedWindows();
+    // The first new document would show the Open Files window, which could not be hidden.
+    TRIGGER_ACTION(h.form1.get(), "New1");
+    QVERIFY(!h.form7->isVisible());
+    QVERIFY(!command(h, "ShowOpenFiles1")->isEnabled());
+    h.form7->show(); // nor does anything else show it
+    QVERIFY(!h.form7->isVisible());
+
+    TRIGGER_ACTION(h.form1.get(), "Stayontop1");
+    TRIGGER_ACTION(h.form1.get(), "ShowOpenFiles1");
+    QVERIFY(h.form7->isVisible());
+}
+
+void TestWindows::statusBarLineIsRightInLongWrappedDocuments()
+{
+    MainWindowHarness h;
+    h.form1->DefaultWordWrap = true;
+    QVERIFY(h.show());
+    TScrollMemo* memo = h.form1->ActiveMemo();
+    memo->SetFullText(QString(1000, u'x'));
+    QCoreApplication::processEvents();
+    const int perLine = memo->LineLength(0);
+    QVERIFY(perLine > 10 && perLine < 1000);
+    // 60,000 lines of four screen lines each.
+    memo->SetFullText((QString(4 * perLine - 1, u'x') + "\r\n").repeated(60000));
+    QCoreApplication::processEvents();
+    memo->SetSelStart(memo->TextLength());
+    QCOMPARE(h.form1->StatusText(), QString::fromUtf8("  \u2026:1")); // not known at once
+    QTRY_COMPARE_WITH_TIMEOUT(h.form1->StatusText(), QString("  240001:1"), 60000);
+}
+
+void TestWindows::fileCommandsFollowTheFileOnDisk()
+{
+    MainWindowHarness h;
+    h.form1->ToolbarBits = QString(35, u'1');
+    QVERIFY(h.show());
+    const QString path = h.environment.rootPath() + "/watched.txt";
+    QVERIFY(writeFile(path, "text"));
+    h.form1->OpenFileInNewWindow(path);
+    QVERIFY(command(h, "Refresh1")->isEnabled());
+    QVERIFY(command(h, "Properties1")->isEnabled());
+
+    // Gone from the disk: Reload and Properties go too, without a menu being opened.
+    QVERIFY(QFile::remove(path));
+    QTRY_VERIFY(!command(h, "Refresh1")->isEnabled());
+    QVERIFY(!command(h, "Properties1")->isEnabled());
+    QCOMPARE(h.form1->ActiveMemo()->FullText(), QString("text")); // the text stays
+
+    // Saved again, the file is back at once.
+    TRIGGER_ACTION(h.form1.get(), "Save1");
+    QCOMPARE(readFile(path), QByteArray("text"));
+    QVERIFY(command(h, "Refresh1")->isEnabled());
+
+    // Made by another program: it appears too.
+    QVERIFY(QFile::remove(path));
+    QTRY_VERIFY(!command(h, "Refresh1")->isEnabled());
+    QVERIFY(writeFile(path, "from elsewhere"));
+    QTRY_VERIFY(command(h, "Refresh1")->isEnabled());
+    TRIGGER_ACTION(h.form1.get(), "ReloadButton");
+    QCOMPARE(h.form1->ActiveMemo()->FullText(), QString("from elsewhere"));
+
+    // A clone of a saved document has the file at once.
+    TRIGGER_ACTION(h.form1.get(), "CloneWindow1");
+    QCOMPARE(h.form1->ActiveDocumentWindow()->windowTitle(), path);
+    QVERIFY(command(h, "Refresh1")->isEnabled());
+    QVERIFY(command(h, "Properties1")->isEnabled());
+    QVERIFY(command(h, "PropertiesButton")->isEnabled());
 }
 
 QTEST_MAIN(TestWindows)
