@@ -1,6 +1,8 @@
 // The editor control under random files and random edits, with fixed seeds: files come back
 // byte for byte, each line keeps its own line break, and what is painted is the colour list.
 
+#include "support/TestQueries.h"
+
 #include "app/Scrlmemo.h"
 
 #include <QRandomGenerator>
@@ -9,19 +11,6 @@
 
 namespace
 {
-
-QByteArray readBytes(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-}
-
-void writeBytes(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
 
 // Bytes rich in what files hold that is hard to keep: every kind of line break, bytes that
 // are not UTF-8, and UTF-8 characters the document treats specially.
@@ -146,10 +135,10 @@ void TestMemoFuzz::randomFilesComeBackByteForByte()
     TScrollMemo memo;
     for (int round = 0; round < 1500; ++round) {
         const QByteArray bytes = randomFileBytes(random);
-        writeBytes(in, bytes);
+        QVERIFY(writeFile(in, bytes));
         QVERIFY(memo.LoadLinesFromFile(in).ok);
         QVERIFY(memo.SaveLinesToFile(out).ok);
-        const QByteArray saved = readBytes(out);
+        const QByteArray saved = readFile(out);
         if (saved != bytes)
             QFAIL(qPrintable(QStringLiteral("round %1: %2 came back as %3")
                                  .arg(round)
@@ -168,7 +157,7 @@ void TestMemoFuzz::eachLineKeepsItsLineBreakThroughEdits()
         const int count = 2 + random.bounded(8);
         for (int i = 0; i < count; ++i)
             lines << Line{randomWord(random), kinds[random.bounded(3)]};
-        writeBytes(path, encode(lines));
+        QVERIFY(writeFile(path, encode(lines)));
         TScrollMemo memo;
         QVERIFY(memo.LoadLinesFromFile(path).ok);
         const LineBreak typed = memo.Format().lineBreak; // that of the first break
@@ -233,12 +222,12 @@ void TestMemoFuzz::eachLineKeepsItsLineBreakThroughEdits()
             }
             QVERIFY(memo.SaveLinesToFile(path).ok);
             const QByteArray expected = encode(lines);
-            if (readBytes(path) != expected)
+            if (readFile(path) != expected)
                 QFAIL(qPrintable(QStringLiteral("round %1 step %2 (%3): %4 instead of %5")
                                      .arg(round)
                                      .arg(step)
                                      .arg(operation)
-                                     .arg(QString::fromLatin1(readBytes(path).toHex()))
+                                     .arg(QString::fromLatin1(readFile(path).toHex()))
                                      .arg(QString::fromLatin1(expected.toHex()))));
         }
     }
@@ -253,7 +242,7 @@ void TestMemoFuzz::undoBackToTheSavedTextGivesItsLineBreaksBack()
         for (int i = 0; i < 12; ++i)
             bytes += "line" + QByteArray::number(i) +
                      QByteArray(i % 3 == 0 ? "\r\n" : (i % 3 == 1 ? "\n" : "\r"));
-        writeBytes(path, bytes);
+        QVERIFY(writeFile(path, bytes));
         TScrollMemo memo;
         QVERIFY(memo.LoadLinesFromFile(path).ok);
         // Edits that take breaks away and put new ones in, each its own undo step.
@@ -268,7 +257,7 @@ void TestMemoFuzz::undoBackToTheSavedTextGivesItsLineBreaksBack()
             memo.UndoLast();
         QVERIFY(!memo.ModifiedFlag());
         QVERIFY(memo.SaveLinesToFile(path).ok);
-        QCOMPARE(readBytes(path), bytes);
+        QCOMPARE(readFile(path), bytes);
     }
 }
 

@@ -1,5 +1,7 @@
 // Reading and writing files: what is refused without blocking, and what a save keeps.
 
+#include "support/TestQueries.h"
+
 #include "platform/FileAccess.h"
 
 #include <QDir>
@@ -16,18 +18,6 @@
 
 namespace
 {
-
-QByteArray bytesOf(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-}
-
-bool put(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
 
 struct stat statOf(const QString& path)
 {
@@ -119,7 +109,7 @@ void TestFileAccess::readRefusesWhatIsNotAFile_data()
     const QString root = m_dir.path();
     QVERIFY(QDir().mkpath(root + "/folder"));
     QCOMPARE(::mkfifo(QFile::encodeName(root + "/pipe").constData(), 0600), 0);
-    QVERIFY(put(root + "/big", QByteArray(2048, 'x')));
+    QVERIFY(writeFile(root + "/big", QByteArray(2048, 'x')));
     QTest::newRow("folder") << root + "/folder" << MaxDocumentSize << "It is a folder.";
     QTest::newRow("named pipe without a writer")
         << root + "/pipe" << MaxDocumentSize << "It is a named pipe.";
@@ -150,12 +140,12 @@ void TestFileAccess::readGivesTheWholeFileUpToTheLimit()
     QByteArray content(100000, Qt::Uninitialized);
     for (int i = 0; i < content.size(); ++i)
         content[i] = char(i * 7);
-    QVERIFY(put(path, content));
+    QVERIFY(writeFile(path, content));
     QByteArray bytes;
     QVERIFY(ReadWholeFile(path, content.size(), bytes).ok);
     QCOMPARE(bytes, content);
     QVERIFY(!ReadWholeFile(path, content.size() - 1, bytes).ok);
-    QVERIFY(put(path, QByteArray()));
+    QVERIFY(writeFile(path, QByteArray()));
     QVERIFY(ReadWholeFile(path, MaxListFileSize, bytes).ok);
     QVERIFY(bytes.isEmpty());
 }
@@ -167,10 +157,10 @@ void TestFileAccess::saveReplacesTheFileWithAShortTemporaryName()
     QVERIFY(QDir().mkpath(folder));
     const QString name = QString(251, u'n') + ".txt";
     const QString path = folder + u'/' + name;
-    QVERIFY(put(path, "old"));
+    QVERIFY(writeFile(path, "old"));
     const FileResult result = save(path, "new text");
     QVERIFY2(result.ok, qPrintable(result.error));
-    QCOMPARE(bytesOf(path), QByteArray("new text"));
+    QCOMPARE(readFile(path), QByteArray("new text"));
     QCOMPARE(strayFiles(folder, {name}), QStringList());
 }
 
@@ -180,11 +170,11 @@ void TestFileAccess::saveKeepsPermissionsLinksAndHardLinks()
     QVERIFY(QDir().mkpath(folder));
 
     const QString plain = folder + "/plain.txt";
-    QVERIFY(put(plain, "old"));
+    QVERIFY(writeFile(plain, "old"));
     QCOMPARE(::chmod(QFile::encodeName(plain).constData(), 0640), 0);
     QVERIFY(save(plain, "one").ok);
     QCOMPARE(statOf(plain).st_mode & 07777, mode_t(0640));
-    QCOMPARE(bytesOf(plain), QByteArray("one"));
+    QCOMPARE(readFile(plain), QByteArray("one"));
 
     // Both names of a file with two hard links see the new text: it is written in place.
     const QString second = folder + "/second.txt";
@@ -192,9 +182,9 @@ void TestFileAccess::saveKeepsPermissionsLinksAndHardLinks()
              0);
     const ino_t inode = statOf(plain).st_ino;
     QVERIFY(save(second, "two, a little longer").ok);
-    QCOMPARE(bytesOf(plain), QByteArray("two, a little longer"));
+    QCOMPARE(readFile(plain), QByteArray("two, a little longer"));
     QVERIFY(save(second, "3").ok); // shorter: the rest goes
-    QCOMPARE(bytesOf(plain), QByteArray("3"));
+    QCOMPARE(readFile(plain), QByteArray("3"));
     QCOMPARE(statOf(second).st_ino, inode);
     QCOMPARE(statOf(plain).st_nlink, nlink_t(2));
 
@@ -203,7 +193,7 @@ void TestFileAccess::saveKeepsPermissionsLinksAndHardLinks()
     QVERIFY(QFile::link(plain, link));
     QVERIFY(save(link, "through the link").ok);
     QVERIFY(S_ISLNK(statOf(link).st_mode));
-    QCOMPARE(bytesOf(plain), QByteArray("through the link"));
+    QCOMPARE(readFile(plain), QByteArray("through the link"));
     QCOMPARE(strayFiles(folder, {"plain.txt", "second.txt", "link.txt"}), QStringList());
 }
 
@@ -232,14 +222,14 @@ void TestFileAccess::failedSaveLeavesTheOldFile()
     const QString folder = m_dir.filePath("fail");
     QVERIFY(QDir().mkpath(folder));
     const QString blocker = folder + "/blocker";
-    QVERIFY(put(blocker, "old"));
+    QVERIFY(writeFile(blocker, "old"));
     const FileResult inside = save(blocker + "/inside.txt", "new");
     QVERIFY(!inside.ok);
     QCOMPARE(inside.error, QString("Not a directory"));
 
     // A disk that fills up half way through: the old file stays whole, nothing is left over.
     const QString path = folder + "/full.txt";
-    QVERIFY(put(path, "old contents"));
+    QVERIFY(writeFile(path, "old contents"));
     FileResult full;
     {
         const FileSizeLimit limit(4096);
@@ -247,7 +237,7 @@ void TestFileAccess::failedSaveLeavesTheOldFile()
     }
     QVERIFY(!full.ok);
     QCOMPARE(full.error, QString("File too large"));
-    QCOMPARE(bytesOf(path), QByteArray("old contents"));
+    QCOMPARE(readFile(path), QByteArray("old contents"));
     QCOMPARE(strayFiles(folder, {"blocker", "full.txt"}), QStringList());
 }
 
@@ -257,7 +247,7 @@ void TestFileAccess::fullDiskInPlaceLeavesTheOldFile()
     const QString folder = m_dir.filePath("inplace");
     QVERIFY(QDir().mkpath(folder));
     const QString path = folder + "/a.txt";
-    QVERIFY(put(path, "old contents"));
+    QVERIFY(writeFile(path, "old contents"));
     QCOMPARE(::link(QFile::encodeName(path).constData(),
                     QFile::encodeName(folder + "/b.txt").constData()),
              0);
@@ -267,7 +257,7 @@ void TestFileAccess::fullDiskInPlaceLeavesTheOldFile()
         full = save(path, QByteArray(100000, 'n'));
     }
     QVERIFY(!full.ok);
-    QCOMPARE(bytesOf(path), QByteArray("old contents"));
+    QCOMPARE(readFile(path), QByteArray("old contents"));
 }
 
 QTEST_GUILESS_MAIN(TestFileAccess)
