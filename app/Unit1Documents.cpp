@@ -16,9 +16,14 @@
 
 #include <algorithm>
 
+// While the program itself is being deactivated the area may report none for a moment;
+// the active document is then still the one activated last.
 QMdiSubWindow* TForm1::ActiveDocumentWindow() const
 {
-    return MdiArea->currentSubWindow();
+    if (QMdiSubWindow* current = MdiArea->currentSubWindow())
+        return current;
+    const QList<QMdiSubWindow*> windows = MdiArea->subWindowList(QMdiArea::ActivationHistoryOrder);
+    return windows.isEmpty() ? nullptr : windows.last();
 }
 
 QList<QMdiSubWindow*> TForm1::DocumentWindows() const

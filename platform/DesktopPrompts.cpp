@@ -81,7 +81,10 @@ void SetUpFileDialog(QFileDialog& dialog, const FileDialogRequest& request)
         dialog.selectNameFilter(filters[request.filterIndex - 1]);
     if (!request.fileName.isEmpty())
         dialog.selectFile(request.fileName);
-    dialog.setDefaultSuffix(request.defaultSuffix);
+    // Opening takes a name as typed: here many files have no extension (README, Makefile),
+    // and one added to them would name a file that does not exist.
+    if (dialog.acceptMode() == QFileDialog::AcceptSave)
+        dialog.setDefaultSuffix(request.defaultSuffix);
 }
 
 Answer DesktopPrompts::message(MessageKind kind, const QString& text, MessageButtons buttons)

@@ -21,7 +21,8 @@ struct FileDialogRequest {
     int filterIndex = 1;   // 1-based, as the filter string counts its pairs
     QString folder;        // initial folder; empty = the dialog's own choice
     QString fileName;      // initial file name (save dialogs)
-    QString defaultSuffix; // added to a name given without one, before the overwrite check
+    QString defaultSuffix; // save dialogs: added to a name given without one, before the
+                           // overwrite check
 };
 
 struct FileDialogResult {

@@ -273,6 +273,15 @@ void TestTextLogic::allFilesFilterListsNamesWithoutDot()
         shown << types->itemText(i);
     QCOMPARE(shown, (QStringList{"All files (*.*)", "Text documents", "HTML files"}));
     QCOMPARE(types->currentIndex(), 1);
+
+    // A name typed without an extension gets one when saving, never when opening (README).
+    request.defaultSuffix = "txt";
+    SetUpFileDialog(dialog, request);
+    QCOMPARE(dialog.defaultSuffix(), QString());
+    QFileDialog saveDialog;
+    saveDialog.setAcceptMode(QFileDialog::AcceptSave);
+    SetUpFileDialog(saveDialog, request);
+    QCOMPARE(saveDialog.defaultSuffix(), QString("txt"));
 }
 
 void TestTextLogic::captionPathsAreAbsoluteAndClean()
