@@ -540,10 +540,12 @@ void TScrollMemo::settleLineBreaks(int docFrom, int docTo)
     const int typed = int(m_format.lineBreak);
     int carried = typed;
     const QTextBlock last = document()->findBlock(docTo);
-    for (QTextBlock block = document()->findBlock(docFrom); block.isValid(); block = block.next()) {
-        const int state = block.userState();
+    QTextBlock block = document()->findBlock(docFrom);
+    int state = block.userState();
+    while (block.isValid()) {
         const QTextBlock next = block.next();
-        if (next.isValid() && next.userState() < 0) {
+        const int nextState = next.isValid() ? next.userState() : 0;
+        if (nextState < 0) {
             if (state >= 0)
                 carried = state;
             setLineBreakOf(block, LineBreak(typed));
@@ -552,6 +554,8 @@ void TScrollMemo::settleLineBreaks(int docFrom, int docTo)
         }
         if (block == last)
             break;
+        block = next;
+        state = nextState;
     }
 }
 

@@ -2,6 +2,8 @@
 
 #include <QStringDecoder>
 
+#include <cstring>
+
 LineBreak detectLineBreak(QByteArrayView bytes)
 {
     for (qsizetype i = 0; i < bytes.size(); ++i) {
@@ -26,8 +28,32 @@ QByteArray lineBreakBytes(LineBreak lineBreak)
     return QByteArrayLiteral("\n");
 }
 
+namespace
+{
+
+bool everyLineFeedAfterCarriageReturn(QByteArrayView bytes)
+{
+    const char* data = bytes.data();
+    const char* end = data + bytes.size();
+    for (const char* p = data; p < end; ++p) {
+        p = static_cast<const char*>(std::memchr(p, '\n', size_t(end - p)));
+        if (!p)
+            return true;
+        if (p == data || p[-1] != '\r')
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
 std::vector<LineBreak> mixedLineBreaks(QByteArrayView bytes)
 {
+    // Most files have one kind only, which memory searches tell quickly.
+    const qsizetype crs = bytes.count('\r');
+    const qsizetype lfs = bytes.count('\n');
+    if (crs == 0 || lfs == 0 || (crs == lfs && everyLineFeedAfterCarriageReturn(bytes)))
+        return {};
     std::vector<LineBreak> kinds;
     bool mixed = false;
     const char* data = bytes.data();

@@ -12,6 +12,7 @@
 #include <QFileInfo>
 #include <QFileSystemWatcher>
 #include <QMdiSubWindow>
+#include <QSet>
 
 namespace
 {
@@ -84,32 +85,24 @@ void TForm1::documentFilesChanged()
 // The documents' files, and their folders, where a file that vanished may appear again.
 void TForm1::watchDocumentFiles()
 {
-    QStringList files;
-    QStringList folders;
+    QSet<QString> wanted;
     for (const QMdiSubWindow* window : DocumentWindows()) {
         const QString caption = window->windowTitle();
         if (IsUntitledCaption(caption))
             continue;
         const QFileInfo file(caption);
         if (file.exists())
-            files << caption;
-        folders << file.absolutePath();
+            wanted << caption;
+        wanted << file.absolutePath();
     }
-    const QStringList watched = m_fileWatcher->files() + m_fileWatcher->directories();
-    QStringList gone;
-    for (const QString& path : watched) {
-        if (!files.contains(path) && !folders.contains(path))
-            gone << path;
-    }
+    const QStringList watchedList = m_fileWatcher->files() + m_fileWatcher->directories();
+    const QSet<QString> watched(watchedList.begin(), watchedList.end());
+    const QSet<QString> gone = watched - wanted;
+    const QSet<QString> added = wanted - watched;
     if (!gone.isEmpty())
-        m_fileWatcher->removePaths(gone);
-    QStringList added;
-    for (const QString& path : files + folders) {
-        if (!watched.contains(path) && !added.contains(path))
-            added << path;
-    }
+        m_fileWatcher->removePaths(gone.values());
     if (!added.isEmpty())
-        m_fileWatcher->addPaths(added);
+        m_fileWatcher->addPaths(added.values());
 }
 
 void TForm1::ShowCaretPosition()
