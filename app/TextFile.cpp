@@ -1,8 +1,71 @@
 #include "app/TextFile.h"
 
-#include <QStringDecoder>
-
 #include <cstring>
+
+namespace
+{
+
+constexpr char SeparatorByte = char(0xA4);
+
+// The length of the longest prefix that is valid UTF-8: where the first byte that is not part
+// of a well-formed character stands (no overlong forms, surrogates or values past U+10FFFF).
+qsizetype firstInvalidUtf8(QByteArrayView bytes)
+{
+    const auto* data = reinterpret_cast<const uchar*>(bytes.data());
+    const qsizetype size = bytes.size();
+    qsizetype i = 0;
+    while (i < size) {
+        const uchar lead = data[i];
+        int length = 0;
+        uchar low = 0x80; // the range of the second byte
+        uchar high = 0xBF;
+        if (lead < 0x80) {
+            ++i;
+            continue;
+        } else if (lead >= 0xC2 && lead <= 0xDF) {
+            length = 2;
+        } else if (lead >= 0xE0 && lead <= 0xEF) {
+            length = 3;
+            low = lead == 0xE0 ? 0xA0 : 0x80;
+            high = lead == 0xED ? 0x9F : 0xBF;
+        } else if (lead >= 0xF0 && lead <= 0xF4) {
+            length = 4;
+            low = lead == 0xF0 ? 0x90 : 0x80;
+            high = lead == 0xF4 ? 0x8F : 0xBF;
+        } else {
+            return i;
+        }
+        if (i + length > size || data[i + 1] < low || data[i + 1] > high)
+            return i;
+        for (int k = 2; k < length; ++k) {
+            if ((data[i + k] & 0xC0) != 0x80)
+                return i;
+        }
+        i += length;
+    }
+    return size;
+}
+
+QString decodeListField(QByteArrayView bytes)
+{
+    return bytes.isValidUtf8() ? QString::fromUtf8(bytes) : QString::fromLatin1(bytes);
+}
+
+bool everyLineFeedAfterCarriageReturn(QByteArrayView bytes)
+{
+    const char* data = bytes.data();
+    const char* end = data + bytes.size();
+    for (const char* p = data; p < end; ++p) {
+        p = static_cast<const char*>(std::memchr(p, '\n', size_t(end - p)));
+        if (!p)
+            return true;
+        if (p == data || p[-1] != '\r')
+            return false;
+    }
+    return true;
+}
+
+} // namespace
 
 LineBreak detectLineBreak(QByteArrayView bytes)
 {
@@ -27,25 +90,6 @@ QByteArray lineBreakBytes(LineBreak lineBreak)
     }
     return QByteArrayLiteral("\n");
 }
-
-namespace
-{
-
-bool everyLineFeedAfterCarriageReturn(QByteArrayView bytes)
-{
-    const char* data = bytes.data();
-    const char* end = data + bytes.size();
-    for (const char* p = data; p < end; ++p) {
-        p = static_cast<const char*>(std::memchr(p, '\n', size_t(end - p)));
-        if (!p)
-            return true;
-        if (p == data || p[-1] != '\r')
-            return false;
-    }
-    return true;
-}
-
-} // namespace
 
 std::vector<LineBreak> mixedLineBreaks(QByteArrayView bytes)
 {
@@ -182,57 +226,6 @@ QByteArray encodeText(QStringView text, TextEncoding encoding)
     }
     return bytes;
 }
-
-namespace
-{
-
-constexpr char SeparatorByte = char(0xA4);
-
-// The length of the longest prefix that is valid UTF-8: where the first byte that is not part
-// of a well-formed character stands (no overlong forms, surrogates or values past U+10FFFF).
-qsizetype firstInvalidUtf8(QByteArrayView bytes)
-{
-    const auto* data = reinterpret_cast<const uchar*>(bytes.data());
-    const qsizetype size = bytes.size();
-    qsizetype i = 0;
-    while (i < size) {
-        const uchar lead = data[i];
-        int length = 0;
-        uchar low = 0x80; // the range of the second byte
-        uchar high = 0xBF;
-        if (lead < 0x80) {
-            ++i;
-            continue;
-        } else if (lead >= 0xC2 && lead <= 0xDF) {
-            length = 2;
-        } else if (lead >= 0xE0 && lead <= 0xEF) {
-            length = 3;
-            low = lead == 0xE0 ? 0xA0 : 0x80;
-            high = lead == 0xED ? 0x9F : 0xBF;
-        } else if (lead >= 0xF0 && lead <= 0xF4) {
-            length = 4;
-            low = lead == 0xF0 ? 0x90 : 0x80;
-            high = lead == 0xF4 ? 0x8F : 0xBF;
-        } else {
-            return i;
-        }
-        if (i + length > size || data[i + 1] < low || data[i + 1] > high)
-            return i;
-        for (int k = 2; k < length; ++k) {
-            if ((data[i + k] & 0xC0) != 0x80)
-                return i;
-        }
-        i += length;
-    }
-    return size;
-}
-
-QString decodeListField(QByteArrayView bytes)
-{
-    return bytes.isValidUtf8() ? QString::fromUtf8(bytes) : QString::fromLatin1(bytes);
-}
-
-} // namespace
 
 QString ListFieldSeparator()
 {

@@ -8,8 +8,6 @@
 
 #include <vector>
 
-class QStringDecoder;
-
 // How a text file is stored, so that saving writes it back the same way.
 enum class TextEncoding { Utf8, Latin1 };
 enum class LineBreak : quint8 { CrLf, Lf, Cr };
