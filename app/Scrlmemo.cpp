@@ -259,9 +259,10 @@ void TScrollMemo::SetSelStart(int pos)
 void TScrollMemo::SetSelLength(int length)
 {
     const int start = SelStart();
+    // Any length may come in (from a macro): the end is kept within the text.
+    const int end = int(qBound(qint64(0), qint64(start) + length, qint64(TextLength())));
     // A length ending inside a character takes the whole character.
-    select(toDocPos(start), toDocPos(start + length, length > 0 ? Snap::Forward : Snap::Back),
-           true);
+    select(toDocPos(start), toDocPos(end, length > 0 ? Snap::Forward : Snap::Back), true);
 }
 
 QString TScrollMemo::SelectedText() const

@@ -143,6 +143,12 @@ void TForm1::SetStatusText(const QString& text)
     m_statusPanel->setText(text);
 }
 
+void TForm1::showError(const QString& text)
+{
+    ++m_errorsShown;
+    m_platform.prompts.message(MessageKind::Error, text, MessageButtons::Ok);
+}
+
 void TForm1::FormCreate()
 {
     SetApplicationTitle(StartupTitle);

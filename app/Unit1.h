@@ -206,6 +206,7 @@ public:
         bool matchCase = false;
         bool wholeWord = false;
     };
+    static SearchOptions OptionsOf(const TSearchDialog* dialog);
     TFindDialog* FindDialog1 = nullptr;
     TReplaceDialog* ReplaceDialog1 = nullptr;
     void FindReplace1Click();
@@ -223,6 +224,14 @@ public:
     bool SearchUp(TScrollMemo* memo, const QString& text, bool replaceDialogText,
                   bool finishedReport, const SearchOptions& options);
     void ReplaceStep(TScrollMemo* memo, bool replaceAll);
+
+    // Function-key macros (editing/Unit1Macros.cpp)
+    QString MacroVariableValue; // shared by every key, macro and document for the program's run
+    int SavedSelStart = 0;      // SelStart at the key press, or at the last ResetSelStart
+    // Runs the key's macro file against the editor; a missing file does nothing.
+    void RunMacro(int keyNumber, TScrollMemo* memo, int selStart);
+    QString ExpandVariables(TScrollMemo* memo, const QString& statement, int savedSelStart);
+    void RunStatement(const QString& statement, TScrollMemo* memo);
 
     // Window management (Unit1Windows.cpp)
     void Cascade1Click();
@@ -248,6 +257,7 @@ public:
     void Edit1Click();
     void PopupMenu1Popup();
     void FormActivate();
+    // Function keys F5-F8, F11 and F12, with any modifiers, run their macros.
     void FormKeyDown(int& key, Qt::KeyboardModifiers shift);
     void ToggleApplicationTitle();
     void ApplyToolbarBits();
@@ -256,6 +266,7 @@ protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
     void changeEvent(QEvent* event) override;
@@ -299,6 +310,9 @@ private:
                      bool finishedReport, int savedStart, int savedLength);
     void replaceAllFromCaret(TScrollMemo* memo, const QString& text, const SearchOptions& options);
     void showInformation(const QString& text);
+    // Shows an error message; a macro that is running stops after the statement.
+    void showError(const QString& text);
+    void invokeFromMacro(const char* command);
     void takeSelectionAsSearchText(TSearchDialog* dialog);
     void refreshActiveFileExists();
     void documentFilesChanged();
@@ -321,6 +335,7 @@ private:
     bool m_firstShowDone = false;
     bool m_documentsOpen = false;                // between EnableDocumentCommands(true) and (false)
     bool m_clipboardHasText = false;             // kept by the clipboard's change signal
+    int m_errorsShown = 0;                       // error messages shown so far
     bool m_activeFileExists = false;             // kept up to date with the file on disk
     QFileSystemWatcher* m_fileWatcher = nullptr; // the documents' files and their folders
     std::unique_ptr<QPrinter> m_printer;         // created when first needed; Page Setup sets it up

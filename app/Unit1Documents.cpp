@@ -5,6 +5,7 @@
 #include "app/ScreenFit.h"
 #include "app/Scrlmemo.h"
 #include "app/Unit7.h"
+#include "editing/Macros.h"
 #include "platform/Shell.h"
 
 #include <QAction>
@@ -94,10 +95,14 @@ QMdiSubWindow* TForm1::createDocumentWindow()
         if (sender == ActiveMemo())
             ShowCaretPosition();
     });
-    // Key preview: the main window sees the keys before the control does.
-    connect(
-        memo, &TScrollMemo::OnKeyDown, this,
-        [this](TScrollMemo*, int& key, Qt::KeyboardModifiers shift) { FormKeyDown(key, shift); });
+    // Key preview: the main window sees the keys before the control does. The control has
+    // no use for a macro key; it stops there, or the main window would get it a second time.
+    connect(memo, &TScrollMemo::OnKeyDown, this,
+            [this](TScrollMemo*, int& key, Qt::KeyboardModifiers shift) {
+                FormKeyDown(key, shift);
+                if (MacroKeyNumber(key))
+                    key = 0;
+            });
 
     window->setWidget(memo);
     releaseMenuKeys(window);
@@ -152,13 +157,6 @@ void TForm1::showDocumentWindow(QMdiSubWindow* window)
     const bool untitled = IsUntitledCaption(caption);
     Form7->AddEntry(window, FileNamePart(caption),
                     m_platform.shell.fileTypeIcon(untitled ? QStringLiteral("*.txt") : caption));
-}
-
-// Function keys and the other main-window keys of the documents are handled here.
-void TForm1::FormKeyDown(int& key, Qt::KeyboardModifiers shift)
-{
-    Q_UNUSED(key);
-    Q_UNUSED(shift);
 }
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event)

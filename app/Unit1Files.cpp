@@ -73,10 +73,8 @@ QMdiSubWindow* TForm1::OpenFileInNewWindow(const QString& givenPath)
     {
         BusyCursor busy;
         if (const FileResult loaded = memo->LoadLinesFromFile(path); !loaded.ok) {
-            m_platform.prompts.message(MessageKind::Error,
-                                       QStringLiteral("Could not open file ") + path +
-                                           QStringLiteral(".\r") + loaded.error,
-                                       MessageButtons::Ok);
+            showError(QStringLiteral("Could not open file ") + path + QStringLiteral(".\r") +
+                      loaded.error);
             ++UntitledCounter;
             window->setWindowTitle(QStringLiteral("Untitled%1").arg(UntitledCounter));
             updateOpenFilesEntry(window);
@@ -179,11 +177,8 @@ bool TForm1::writeDocument(QMdiSubWindow* window, const QString& path)
         result = memo->SaveLinesToFile(path);
     }
     if (!result.ok) {
-        m_platform.prompts.message(MessageKind::Error,
-                                   QStringLiteral("Could not save to file ") + path +
-                                       QStringLiteral(".\rThe file might be write protected.\r") +
-                                       result.error,
-                                   MessageButtons::Ok);
+        showError(QStringLiteral("Could not save to file ") + path +
+                  QStringLiteral(".\rThe file might be write protected.\r") + result.error);
         return false;
     }
     memo->SetModifiedFlag(false);
@@ -312,9 +307,7 @@ void TForm1::Refresh1Click()
     }
     // A failed load leaves the text and its modified flag as they were.
     if (!result.ok)
-        m_platform.prompts.message(MessageKind::Error,
-                                   QStringLiteral("Could not reload file.\r") + result.error,
-                                   MessageButtons::Ok);
+        showError(QStringLiteral("Could not reload file.\r") + result.error);
 }
 
 void TForm1::ReloadButtonClick()
@@ -391,9 +384,7 @@ void TForm1::Print1Click()
         printed = MemoOf(window)->PrintDocument(title, Printer());
     }
     if (!printed)
-        m_platform.prompts.message(MessageKind::Error,
-                                   QStringLiteral("Could not print ") + title + u'.',
-                                   MessageButtons::Ok);
+        showError(QStringLiteral("Could not print ") + title + u'.');
 }
 
 void TForm1::PageSetup1Click()

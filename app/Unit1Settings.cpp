@@ -113,10 +113,7 @@ void TForm1::FormClose()
          {std::pair<const TStrSet*, QString>{&lines, SettingsFile}, {autocomp, AutoCompleteFile}}) {
         const QString path = programFilePath(name, true);
         if (const FileResult saved = set->SaveToFile(path); !saved.ok)
-            m_platform.prompts.message(MessageKind::Error,
-                                       QStringLiteral("Cannot create file ") + path + u'\r' +
-                                           saved.error,
-                                       MessageButtons::Ok);
+            showError(QStringLiteral("Cannot create file ") + path + u'\r' + saved.error);
     }
 }
 
@@ -143,10 +140,8 @@ void TForm1::openCommandLineFile()
         window->setWindowTitle(path);
         updateOpenFilesEntry(window);
     } else {
-        m_platform.prompts.message(MessageKind::Error,
-                                   QStringLiteral("Could not open file ") + path +
-                                       QStringLiteral(".\r") + loaded.error,
-                                   MessageButtons::Ok);
+        showError(QStringLiteral("Could not open file ") + path + QStringLiteral(".\r") +
+                  loaded.error);
     }
     memo->SetModifiedFlag(false);
     ApplyLogRule(memo);

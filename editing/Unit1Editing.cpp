@@ -175,10 +175,8 @@ void TForm1::Insertfile1Click()
         if (QFileInfo::exists(path))
             read = lines.LoadFromFile(path, MaxDocumentSize);
         if (!read.ok) {
-            m_platform.prompts.message(MessageKind::Error,
-                                       QStringLiteral("Could not read file ") + path +
-                                           QStringLiteral(".\r") + read.error,
-                                       MessageButtons::Ok);
+            showError(QStringLiteral("Could not read file ") + path + QStringLiteral(".\r") +
+                      read.error);
         } else {
             QString text;
             for (const QString& line : std::as_const(lines.Strings()))

@@ -19,12 +19,12 @@ QString cannotFindMessage(const QString& text)
     return QStringLiteral("Cannot find \"") + text + u'"';
 }
 
-TForm1::SearchOptions optionsOf(const TSearchDialog* dialog)
+} // namespace
+
+TForm1::SearchOptions TForm1::OptionsOf(const TSearchDialog* dialog)
 {
     return {dialog->MatchCase(), dialog->WholeWord()};
 }
-
-} // namespace
 
 void TForm1::showInformation(const QString& text)
 {
@@ -78,15 +78,15 @@ void TForm1::FindDialog1Find()
         return;
     const QString text = FindDialog1->FindText();
     if (FindDialog1->Down())
-        SearchDown(memo, text, false, false, optionsOf(FindDialog1));
+        SearchDown(memo, text, false, false, OptionsOf(FindDialog1));
     else
-        SearchUp(memo, text, false, false, optionsOf(FindDialog1));
+        SearchUp(memo, text, false, false, OptionsOf(FindDialog1));
 }
 
 void TForm1::ReplaceDialog1Find()
 {
     if (TScrollMemo* memo = ActiveMemo())
-        SearchDown(memo, ReplaceDialog1->FindText(), true, false, optionsOf(ReplaceDialog1));
+        SearchDown(memo, ReplaceDialog1->FindText(), true, false, OptionsOf(ReplaceDialog1));
 }
 
 bool TForm1::SearchDown(TScrollMemo* memo, const QString& text, bool replaceDialogText,
@@ -167,7 +167,7 @@ void TForm1::ReplaceStep(TScrollMemo* memo, bool replaceAll)
     // An empty search text finds nothing: nothing is replaced, nothing inserted.
     if (text.isEmpty())
         return;
-    const SearchOptions options = optionsOf(ReplaceDialog1);
+    const SearchOptions options = OptionsOf(ReplaceDialog1);
     if (replaceAll) {
         replaceAllFromCaret(memo, WithCrLfBreaks(text), options);
         return;

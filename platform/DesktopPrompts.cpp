@@ -37,6 +37,8 @@ QMessageBox::Icon iconFor(MessageKind kind)
         return QMessageBox::Information;
     case MessageKind::Confirmation:
         return QMessageBox::Question;
+    case MessageKind::Plain:
+        return QMessageBox::NoIcon;
     }
     return QMessageBox::NoIcon;
 }

@@ -11,7 +11,8 @@ class QWidget;
 
 // Every question the program asks the user goes through this seam, so that tests can
 // answer it and read the exact texts shown.
-enum class MessageKind { Error, Information, Confirmation };
+// Plain: no icon, for texts that are neither errors nor questions (a macro's message).
+enum class MessageKind { Error, Information, Confirmation, Plain };
 enum class MessageButtons { Ok, YesNo, YesNoCancel };
 enum class Answer { Ok, Yes, No, Cancel };
 
