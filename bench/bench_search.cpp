@@ -4,6 +4,8 @@
 //
 //   build/bench/bench_search
 
+#include "BenchPlatform.h"
+
 #include "app/Scrlmemo.h"
 #include "app/Unit1.h"
 #include "app/Unit7.h"
@@ -29,31 +31,6 @@ namespace
 
 constexpr int Occurrences = 100000;
 const QString Word = QStringLiteral("needle");
-
-// Answers every message with OK and every dialog as cancelled.
-class SilentPrompts final : public Prompts
-{
-public:
-    Answer message(MessageKind, const QString&, MessageButtons) override { return Answer::Ok; }
-    FileDialogResult openFiles(const FileDialogRequest&, bool) override { return {}; }
-    FileDialogResult saveFile(const FileDialogRequest&) override { return {}; }
-    QString chooseFolder(const QString&, const QString&) override { return {}; }
-    bool chooseFont(FontChoice&, int, int) override { return false; }
-    bool inputBox(const QString&, const QString&, QString&) override { return false; }
-    bool pageSetup(QPrinter&) override { return false; }
-};
-
-class QuietShell final : public Shell
-{
-public:
-    bool openWithDefault(const QString&) override { return true; }
-    bool startProgram(const QString&, const QString&) override { return true; }
-    void showProperties(const QString&, QWidget*) override {}
-    void addToRecentDocuments(const QString&) override {}
-    QStringList recentDocuments() override { return {}; }
-    QIcon fileTypeIcon(const QString& name) override { return iconForFileName(name); }
-    QList<Volume> volumes() override { return {}; }
-};
 
 struct Figure {
     QString what;
