@@ -43,6 +43,16 @@ QPoint PlaceOnScreens(std::optional<QPoint> position, QSize size, const QList<QR
     return QPoint(ToCoordinate(left), ToCoordinate(top));
 }
 
+QPoint PlaceOnScreens(std::optional<QPoint> position, QSize size)
+{
+    QList<QRect> screens;
+    for (const QScreen* screen : QGuiApplication::screens())
+        screens << screen->availableGeometry();
+    const QScreen* primary = QGuiApplication::primaryScreen();
+    return PlaceOnScreens(position, size, screens,
+                          primary ? primary->availableGeometry() : QRect(0, 0, 800, 600));
+}
+
 int ToCoordinate(qint64 value)
 {
     constexpr qint64 limit = std::numeric_limits<int>::max() / 2;

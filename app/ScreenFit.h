@@ -20,6 +20,8 @@ QSize LimitedToScreens(QSize wanted, QSize minimum);
 // would overlap one of the screens; else (or without a position) centred on primary.
 QPoint PlaceOnScreens(std::optional<QPoint> position, QSize size, const QList<QRect>& screens,
                       const QRect& primary);
+// The same on the available areas of this desktop's screens.
+QPoint PlaceOnScreens(std::optional<QPoint> position, QSize size);
 
 // A 64-bit coordinate brought into the range of int.
 int ToCoordinate(qint64 value);

@@ -242,7 +242,11 @@ public:
     void oggleWindows1Click();
     void ShowToolbar1Click();
     void ShowOpenFiles1Click();
+    // Show or hide the toolbar (the Open Files window) with the menu's check mark in step.
+    void SetToolbarShown(bool shown);
+    void SetOpenFilesShown(bool shown);
     void Stayontop1Click();
+    void SetFilters1Click();
     // Shows a secondary window (Preferences, Browse Files, ...) without modality but with
     // the main window disabled and Stay on Top suspended; both come back when it closes.
     void ShowSecondaryWindow(QWidget* window);

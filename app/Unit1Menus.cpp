@@ -137,7 +137,7 @@ const MenuRow MenuRows[] = {
     item("Search1", "ReplaceSpecial1", "Replace Special...", "Ctrl+Alt+E", NeedsDocument),
 
     menu("", "Options1", "&Options"),
-    item("Options1", "SetFilters1", "Preferences"),
+    item("Options1", "SetFilters1", "Preferences", "", NoLists, &TForm1::SetFilters1Click),
     item("Options1", "AutoComplete1", "Auto Complete..."),
     item("Options1", "SetFont1", "Set Font...", "", NoLists, &TForm1::SetFont1Click),
 

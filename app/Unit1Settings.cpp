@@ -15,9 +15,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QGuiApplication>
 #include <QMdiSubWindow>
-#include <QScreen>
 #include <QStandardPaths>
 
 namespace
@@ -69,11 +67,7 @@ void TForm1::applySettings(const Settings& settings)
     // Sizes and places from the file are limited to the screens; a window that would open
     // off every screen (a screen since unplugged) is centred.
     resize(LimitedToScreens(settings.size, MinimumMainWindow));
-    QList<QRect> screens;
-    for (const QScreen* screen : QGuiApplication::screens())
-        screens << screen->availableGeometry();
-    move(PlaceOnScreens(settings.position, size(), screens,
-                        QGuiApplication::primaryScreen()->availableGeometry()));
+    move(PlaceOnScreens(settings.position, size()));
 }
 
 Settings TForm1::currentSettings() const

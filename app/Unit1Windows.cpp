@@ -5,6 +5,7 @@
 
 #include "app/Scrlmemo.h"
 #include "app/Unit7.h"
+#include "prefs/Unit5.h"
 
 #include <QAction>
 #include <QEvent>
@@ -30,7 +31,8 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        if (event->type() == QEvent::Hide) {
+        // A window that the window system hides (minimised with its owner) is not closed.
+        if (event->type() == QEvent::Hide && !event->spontaneous()) {
             watched->removeEventFilter(this);
             deleteLater();
             m_onHidden();
@@ -128,19 +130,27 @@ void TForm1::oggleWindows1Click()
 
 void TForm1::ShowToolbar1Click()
 {
-    const bool visible = ToolBar1->isHidden();
-    ToolBar1->setVisible(visible);
-    action("ShowToolbar1")->setChecked(visible);
+    SetToolbarShown(ToolBar1->isHidden());
+}
+
+void TForm1::SetToolbarShown(bool shown)
+{
+    ToolBar1->setVisible(shown);
+    action("ShowToolbar1")->setChecked(shown);
 }
 
 void TForm1::ShowOpenFiles1Click()
 {
-    if (Form7->isVisible()) {
-        Form7->hide();
-    } else {
-        Form7->show();
+    SetOpenFilesShown(!Form7->isVisible());
+}
+
+// While the main window stays on top the Open Files window is held hidden, and the check
+// mark says so.
+void TForm1::SetOpenFilesShown(bool shown)
+{
+    Form7->setVisible(shown);
+    if (shown)
         Form7->raise();
-    }
     action("ShowOpenFiles1")->setChecked(Form7->isVisible());
 }
 
@@ -187,6 +197,14 @@ void TForm1::ShowSecondaryWindow(QWidget* window)
     window->show();
     window->raise();
     window->activateWindow();
+}
+
+// The Preferences dialog is filled by the command only: a window the window system shows
+// again after minimising keeps what the user entered.
+void TForm1::SetFilters1Click()
+{
+    setfilters->FormShow();
+    ShowSecondaryWindow(setfilters);
 }
 
 void TForm1::secondaryWindowClosed()

@@ -4,6 +4,7 @@
 #include "platform/Clock.h"
 #include "platform/Prompts.h"
 #include "platform/Shell.h"
+#include "prefs/Unit5.h"
 
 #include <QApplication>
 
@@ -27,6 +28,7 @@ int main(int argc, char** argv)
     // The other windows, in their order of creation; the main window owns them.
     new TForm7(&form1);
     new TForm13(&form1);
+    new Tsetfilters(form1, prompts);
 
     form1.show();
     return QApplication::exec();

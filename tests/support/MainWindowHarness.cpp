@@ -3,12 +3,13 @@
 #include "app/Unit1.h"
 #include "app/Unit7.h"
 #include "editing/Unit13.h"
+#include "prefs/Unit5.h"
 
 #include <QTest>
 
 MainWindowHarness::MainWindowHarness()
     : form1(std::make_unique<TForm1>(platform)), form7(new TForm7(form1.get())),
-      form13(new TForm13(form1.get()))
+      form13(new TForm13(form1.get())), setfilters(new Tsetfilters(*form1, prompts))
 {
 }
 
@@ -20,6 +21,7 @@ void MainWindowHarness::restart()
     form1 = std::make_unique<TForm1>(platform);
     form7 = new TForm7(form1.get());
     form13 = new TForm13(form1.get());
+    setfilters = new Tsetfilters(*form1, prompts);
 }
 
 bool MainWindowHarness::show()

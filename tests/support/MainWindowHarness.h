@@ -12,9 +12,11 @@
 class TForm1;
 class TForm7;
 class TForm13;
+class Tsetfilters;
 
-// The real main window and Open Files window on scripted prompts, shell and clock, in a
-// fresh test environment. Created hidden, as at program start.
+// The real main window with its Open Files, Find and Highlight and Preferences windows, on
+// scripted prompts, shell and clock, in a fresh test environment. Created hidden, as at
+// program start.
 class MainWindowHarness
 {
 public:
@@ -36,4 +38,5 @@ public:
     std::unique_ptr<TForm1> form1;
     TForm7* form7 = nullptr;   // owned by form1
     TForm13* form13 = nullptr; // owned by form1
+    Tsetfilters* setfilters = nullptr; // owned by form1
 };

@@ -1,0 +1,42 @@
+#include "prefs/PageParts.h"
+
+#include <QListWidget>
+#include <QToolButton>
+
+QToolButton* ArrowButton(Qt::ArrowType arrow, const char* name, QWidget* parent)
+{
+    auto* button = Named(new QToolButton(parent), name);
+    button->setArrowType(arrow);
+    const QString hint =
+        arrow == Qt::UpArrow ? QToolButton::tr("Move up") : QToolButton::tr("Move down");
+    button->setToolTip(hint);
+    button->setAccessibleName(hint);
+    return button;
+}
+
+int SelectedRow(const QListWidget* list)
+{
+    const QList<QListWidgetItem*> selected = list->selectedItems();
+    return selected.isEmpty() ? -1 : list->row(selected.first());
+}
+
+void RemoveSelectedRow(QListWidget* list)
+{
+    const int row = SelectedRow(list);
+    if (row < 0)
+        return;
+    // Without a current row the list selects none in its place: a second click would delete
+    // an entry nobody chose, and the Remove rule would see a selection nobody made.
+    list->selectionModel()->clear();
+    delete list->takeItem(row);
+}
+
+void MoveSelectedRow(QListWidget* list, int offset)
+{
+    const int row = SelectedRow(list);
+    const int target = row + offset;
+    if (row < 0 || target < 0 || target >= list->count())
+        return;
+    list->insertItem(target, list->takeItem(row));
+    list->setCurrentRow(target, QItemSelectionModel::ClearAndSelect);
+}

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QString>
+
+class QListWidget;
+class QToolButton;
+class QWidget;
+
+// Parts shared by the pages of the Preferences dialog.
+
+// The widget with its component name.
+template <typename Widget> Widget* Named(Widget* widget, const char* name)
+{
+    widget->setObjectName(QLatin1String(name));
+    return widget;
+}
+
+// A small button with an up or down arrow that moves the selected row of a list.
+QToolButton* ArrowButton(Qt::ArrowType arrow, const char* name, QWidget* parent);
+
+// Lists of one selection at most, edited by their selected row.
+
+// The selected row, or -1 when none is selected.
+int SelectedRow(const QListWidget* list);
+// Deletes the selected row, leaving none selected; nothing without a selection.
+void RemoveSelectedRow(QListWidget* list);
+// Exchanges the selected row with its neighbour offset rows away (-1 above, 1 below), when
+// there is one; the selection moves with the row.
+void MoveSelectedRow(QListWidget* list, int offset);
