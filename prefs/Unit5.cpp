@@ -3,6 +3,7 @@
 
 #include "prefs/Unit5.h"
 
+#include "app/Numbers.h"
 #include "app/ScreenFit.h"
 #include "app/Settings.h"
 #include "app/Unit1.h"
@@ -89,13 +90,6 @@ QIcon swatchIcon(const QColor& color)
     QPixmap pixmap(SwatchSize, SwatchSize);
     pixmap.fill(color);
     return QIcon(pixmap);
-}
-
-int numberOr(const QString& text, int fallback)
-{
-    bool ok = false;
-    const int value = text.toInt(&ok, 10);
-    return ok ? value : fallback;
 }
 
 QLabel* buddyLabel(const QString& caption, QWidget* buddy, QWidget* parent)
@@ -336,8 +330,8 @@ void Tsetfilters::Button1Click()
     if (!saveFunctionKey())
         return;
     ApplyToolbarChecks();
-    m_main.NewWindowWidth = numberOr(Edit5->text(), FallbackWidth);
-    m_main.NewWindowHeight = numberOr(Edit6->text(), FallbackHeight);
+    m_main.NewWindowWidth = ReadInteger(Edit5->text()).value_or(FallbackWidth);
+    m_main.NewWindowHeight = ReadInteger(Edit6->text()).value_or(FallbackHeight);
     // With no document the Open Files window stays as it is: it would show an empty list.
     if (!m_main.DocumentWindows().isEmpty())
         m_main.SetOpenFilesShown(CheckBox3->isChecked());

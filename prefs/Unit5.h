@@ -121,6 +121,7 @@ private:
     Prompts& m_prompts;
     QButtonGroup* m_functionKeys = nullptr; // the F-key buttons, by key number
     int m_functionKey = 0;
+    bool m_keepMacroFile = false; // the key's file could not be read and the list is unchanged
 };
 
 extern Tsetfilters* setfilters;

@@ -4,12 +4,14 @@
 #include "prefs/Unit5.h"
 
 #include "app/Strset.h"
+#include "editing/Macros.h"
 #include "platform/ProgramFolder.h"
 #include "platform/Prompts.h"
 #include "prefs/PageParts.h"
 
 #include <QAction>
 #include <QButtonGroup>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -86,7 +88,7 @@ const QString Opener = QStringLiteral("(\"");
 
 QString macroFilePath(int key, bool forWriting)
 {
-    return programFilePath(QStringLiteral("F%1.dat").arg(key), forWriting);
+    return programFilePath(MacroFileName(key), forWriting);
 }
 
 // The letters of a caption: "ShowMsg(\"\")" gives "ShowMsg", "%SELPOS%" "SELPOS".
@@ -129,6 +131,8 @@ void Tsetfilters::createFunctionKeysPage()
     }
     keys->addStretch();
     createStatementMenu();
+    for (auto change : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
+        connect(ListBox3->model(), change, this, [this] { m_keepMacroFile = false; });
 
     connect(SpeedButton7, &QToolButton::clicked, this, &Tsetfilters::SpeedButton7Click);
     connect(Button9, &QPushButton::clicked, this, &Tsetfilters::Button9Click);
@@ -182,18 +186,23 @@ void Tsetfilters::addMenuItems(QMenu* menu, const char* namePrefix,
     }
 }
 
-// Missing and unreadable files give an empty list.
+// Missing and unreadable files give an empty list. A file that exists but could not be read
+// is not overwritten by that empty list: only by a list the user has changed.
 void Tsetfilters::loadFunctionKey(int key)
 {
     TStrSet lines;
-    lines.LoadFromFile(macroFilePath(key, false));
+    const QString path = macroFilePath(key, false);
+    const bool read = lines.LoadFromFile(path).ok;
     ListBox3->clear();
     ListBox3->addItems(lines.Strings());
+    m_keepMacroFile = !read && QFileInfo::exists(path);
 }
 
 // Writes the list to the current key's file; false, with a message, when that failed.
 bool Tsetfilters::saveFunctionKey()
 {
+    if (m_keepMacroFile)
+        return true;
     TStrSet lines;
     for (int i = 0; i < ListBox3->count(); ++i)
         lines.Strings() << ListBox3->item(i)->text();

@@ -16,6 +16,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMdiSubWindow>
@@ -111,6 +112,7 @@ private Q_SLOTS:
     void minimisingDoesNotCloseOrRefill();
     void statementMenuBuildsTheMacro();
     void choosingAKeySavesTheListAndCancelKeepsIt();
+    void unreadableMacroFileIsNotOverwritten();
     void unwritableMacroFileIsReported_data();
     void unwritableMacroFileIsReported();
     void createdOverTheMainWindowWithF5();
@@ -494,6 +496,30 @@ void TestPreferences::choosingAKeySavesTheListAndCancelKeepsIt()
     QCOMPARE(readFile(h.environment.programFile("F6.dat")), QByteArray("Cut;\r\n"));
     QCOMPARE(readFile(h.environment.programFile("F11.dat")), QByteArray());
     QCOMPARE(readFile(h.environment.programFile("F12.dat")), QByteArray());
+}
+
+// A macro file too large to read shows as an empty list, which does not replace it unless
+// the user makes it the key's new macro.
+void TestPreferences::unreadableMacroFileIsNotOverwritten()
+{
+    MainWindowHarness h;
+    const QString path = h.environment.programFile("F6.dat");
+    const QByteArray huge(17 << 20, 'x');
+    QVERIFY(writeFile(path, huge));
+    OPEN_PREFERENCES(h);
+    h.setfilters->PageControl1->setCurrentIndex(4);
+    click(part<QRadioButton>(h, "RadioButton2"));
+    QCOMPARE(part<QListWidget>(h, "ListBox3")->count(), 0);
+    click(part<QRadioButton>(h, "RadioButton3"));
+    click(part<QRadioButton>(h, "RadioButton2"));
+    click(part<QPushButton>(h, "Button1"));
+    QVERIFY(h.prompts.messages.isEmpty());
+    QCOMPARE(QFileInfo(path).size(), huge.size());
+
+    OPEN_PREFERENCES(h);
+    chooseStatement(h, "AddUndo");
+    click(part<QPushButton>(h, "Button1"));
+    QCOMPARE(readFile(path), QByteArray("Undo;\r\n"));
 }
 
 void TestPreferences::unwritableMacroFileIsReported_data()
