@@ -115,6 +115,10 @@ Tsetfilters::Tsetfilters(TForm1& mainWindow, Prompts& prompts)
     setObjectName("setfilters");
     setWindowTitle(tr("Preferences"));
     setModal(false);
+    // A fixed dialog: no minimizing (which would leave the main window disabled behind a
+    // hidden dialog) and no maximizing.
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowCloseButtonHint);
 
     PageControl1 = Named(new QTabWidget(this), "PageControl1");
     PageControl1->setUsesScrollButtons(false); // all five tabs in sight
