@@ -374,6 +374,16 @@ void TestPreferences::toolbarPage()
     QCOMPARE(hiddenToolbarParts(h, false), QStringList());
     QCOMPARE(hiddenToolbarParts(h, true),
              QStringList({"separator1", "separator2", "separator3", "separator4", "separator5"}));
+
+    // A toolbar of separators only.
+    OPEN_PREFERENCES(h);
+    for (int i = 0; i < entries->count(); ++i)
+        entries->item(i)->setCheckState(i == 34 ? Qt::Checked : Qt::Unchecked);
+    click(part<QPushButton>(h, "Button1"));
+    QCOMPARE(h.form1->ToolbarBits, QString(34, u'0') + u'1');
+    QCOMPARE(hiddenToolbarParts(h, false).size(), 34);
+    QCOMPARE(hiddenToolbarParts(h, true), QStringList());
+    QVERIFY(h.form1->ToolBar1->isVisible());
 }
 
 void TestPreferences::closingRestoresTheMainWindow_data()
