@@ -1,9 +1,17 @@
 #pragma once
 
-// Prompts and shell for benchmarks: nothing waits on a dialog, nothing is started.
+// What the benchmarks share: prompts and shell on which nothing waits or starts, the main
+// window they drive, and their files.
 
+#include "app/Unit1.h"
+#include "app/Unit7.h"
+#include "editing/Unit13.h"
+#include "platform/Clock.h"
 #include "platform/Prompts.h"
 #include "platform/Shell.h"
+
+#include <QCoreApplication>
+#include <QFile>
 
 // Answers every message with OK and every dialog as cancelled.
 class SilentPrompts final : public Prompts
@@ -28,4 +36,45 @@ public:
     QStringList recentDocuments() override { return {}; }
     QIcon fileTypeIcon(const QString& name) override { return iconForFileName(name); }
     QList<Volume> volumes() override { return {}; }
+};
+
+// Before the application is created: offscreen unless a display is asked for, and the
+// program folder in folder.
+inline void PrepareBenchEnvironment(const QString& folder)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    qputenv("TAVRO_HOME", QFile::encodeName(folder));
+}
+
+inline void WriteBenchFile(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        qFatal("cannot write %s", qPrintable(path));
+}
+
+// The main window with its Open Files and Find and Highlight windows, shown without a
+// document.
+class BenchMainWindow
+{
+public:
+    BenchMainWindow()
+    {
+        new TForm7(&form1);
+        new TForm13(&form1);
+        form1.OpenNew = false;
+        form1.resize(1000, 700);
+        form1.show();
+        QCoreApplication::processEvents();
+    }
+
+private:
+    SilentPrompts m_prompts;
+    QuietShell m_shell;
+    SystemClock m_clock;
+    Platform m_platform{m_prompts, m_shell, m_clock};
+
+public:
+    TForm1 form1{m_platform};
 };

@@ -8,10 +8,7 @@
 
 #include "app/Scrlmemo.h"
 #include "app/Unit1.h"
-#include "app/Unit7.h"
 #include "editing/Macros.h"
-#include "editing/Unit13.h"
-#include "platform/Clock.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -54,12 +51,6 @@ QByteArray macro()
     return lines;
 }
 
-bool writeBytes(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
 struct Run {
     double milliseconds = 0;
     qsizetype inserted = 0; // the InsertText statements that ran
@@ -90,29 +81,18 @@ Run runMacroOn(TForm1& form1, const QString& path)
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
     QTemporaryDir dir;
-    qputenv("TAVRO_HOME", QFile::encodeName(dir.path()));
+    PrepareBenchEnvironment(dir.path());
     QApplication app(argc, argv);
 
     const QString small = dir.filePath("small.txt");
     const QString large = dir.filePath("large.txt");
-    if (!writeBytes(small, documentOf(1 << 20)) || !writeBytes(large, documentOf(10 << 20)) ||
-        !writeBytes(dir.filePath(MacroFileName(5)), macro()))
-        qFatal("cannot write the files in %s", qPrintable(dir.path()));
+    WriteBenchFile(small, documentOf(1 << 20));
+    WriteBenchFile(large, documentOf(10 << 20));
+    WriteBenchFile(dir.filePath(MacroFileName(5)), macro());
 
-    SilentPrompts prompts;
-    QuietShell shell;
-    SystemClock clock;
-    Platform platform{prompts, shell, clock};
-    TForm1 form1(platform);
-    new TForm7(&form1);
-    new TForm13(&form1);
-    form1.OpenNew = false;
-    form1.resize(1000, 700);
-    form1.show();
-    QCoreApplication::processEvents();
+    BenchMainWindow bench;
+    TForm1& form1 = bench.form1;
 
     const Run baseline = runMacroOn(form1, small);
     const Run ours = runMacroOn(form1, large);

@@ -8,12 +8,7 @@
 
 #include "app/Scrlmemo.h"
 #include "app/Unit1.h"
-#include "app/Unit7.h"
 #include "editing/FindDialogs.h"
-#include "editing/Unit13.h"
-#include "platform/Clock.h"
-#include "platform/Prompts.h"
-#include "platform/Shell.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -100,31 +95,15 @@ void printTable(const QList<Figure>& figures)
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
     QTemporaryDir dir;
-    qputenv("TAVRO_HOME", QFile::encodeName(dir.path()));
+    PrepareBenchEnvironment(dir.path());
     QApplication app(argc, argv);
 
     const QString path = dir.filePath("haystack.txt");
-    const QByteArray bytes = testText();
-    {
-        QFile file(path);
-        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
-            qFatal("cannot write %s", qPrintable(path));
-    }
+    WriteBenchFile(path, testText());
 
-    SilentPrompts prompts;
-    QuietShell shell;
-    SystemClock clock;
-    Platform platform{prompts, shell, clock};
-    TForm1 form1(platform);
-    new TForm7(&form1);
-    new TForm13(&form1);
-    form1.OpenNew = false;
-    form1.resize(1000, 700);
-    form1.show();
-    QCoreApplication::processEvents();
+    BenchMainWindow bench;
+    TForm1& form1 = bench.form1;
     form1.OpenFileInNewWindow(path);
     TScrollMemo* memo = form1.ActiveMemo();
     memo->SetWordWrap(false);
