@@ -35,17 +35,6 @@ QAction* command(const MainWindowHarness& h, const char* name)
     return h.form1->findChild<QAction*>(name);
 }
 
-// The shown harness with its one document holding text (no undo history, unmodified).
-TScrollMemo* showWithText(MainWindowHarness& h, const QString& text)
-{
-    if (!h.show())
-        return nullptr;
-    TScrollMemo* memo = h.form1->ActiveMemo();
-    memo->SetFullText(text);
-    memo->SetModifiedFlag(false);
-    return memo;
-}
-
 void select(TScrollMemo* memo, int start, int length)
 {
     memo->SetSelStart(start);
@@ -125,7 +114,7 @@ void TestEditing::editCommandsChangeTextAndClipboard()
     QFETCH(int, selLength);
     QFETCH(QString, clipboardAfter);
     MainWindowHarness h;
-    TScrollMemo* memo = showWithText(h, "ab\r\ncd");
+    TScrollMemo* memo = h.showWithText("ab\r\ncd");
     QVERIFY(memo);
     QGuiApplication::clipboard()->setText(clipboard);
     select(memo, start, length);
@@ -173,7 +162,7 @@ void TestEditing::pastedTextNeverTakesTheHighlight()
     QFETCH(QString, marks);
     QFETCH(int, caret);
     MainWindowHarness h;
-    TScrollMemo* memo = showWithText(h, "aaaa bbbb");
+    TScrollMemo* memo = h.showWithText("aaaa bbbb");
     QVERIFY(memo);
     memo->SetRangeColor(0, 4, h.form1->HighlightColor);
     select(memo, start, length);
@@ -203,7 +192,7 @@ void TestEditing::timeDateFromTheClock()
     const auto restore = qScopeGuard([&previous] { QLocale::setDefault(previous); });
     MainWindowHarness h;
     h.clock.setNow(QDateTime(QDate(2024, 3, 5), time));
-    TScrollMemo* memo = showWithText(h, "at now.");
+    TScrollMemo* memo = h.showWithText("at now.");
     QVERIFY(memo);
     select(memo, 3, 3);
     QTest::keyClick(memo, Qt::Key_F5, Qt::ShiftModifier);
@@ -295,7 +284,7 @@ void TestEditing::executeOpensTrimmedSelection()
 {
     MainWindowHarness h;
     h.form1->ToolbarBits = QString(35, u'1');
-    TScrollMemo* memo = showWithText(h, "see  https://example.org/a b \r\nnext");
+    TScrollMemo* memo = h.showWithText("see  https://example.org/a b \r\nnext");
     QVERIFY(memo);
     select(memo, 3, 28);
     for (const char* name : {"Execute1", "Execute2", "ExecuteButton"})
@@ -315,7 +304,7 @@ void TestEditing::autoPasteCollectsClipboardChanges()
 {
     QFETCH(bool, lastDocument);
     MainWindowHarness h;
-    TScrollMemo* target = showWithText(h, "log");
+    TScrollMemo* target = h.showWithText("log");
     QVERIFY(target);
     QMdiSubWindow* targetWindow = h.form1->ActiveDocumentWindow();
     QClipboard* clipboard = QGuiApplication::clipboard();
@@ -375,7 +364,7 @@ void TestEditing::highlightTogglesWithoutModifying()
     QFETCH(bool, modified);
     MainWindowHarness h;
     h.form1->HighlightColor = QColor(0, 0, 128);
-    TScrollMemo* memo = showWithText(h, "hello\r\nworld");
+    TScrollMemo* memo = h.showWithText("hello\r\nworld");
     QVERIFY(memo);
     memo->SetModifiedFlag(modified);
     select(memo, 7, 5);
@@ -431,7 +420,7 @@ void TestEditing::findAndHighlightColoursActiveDocument()
     QFETCH(bool, wholeWord);
     QFETCH(QString, marks);
     MainWindowHarness h;
-    TScrollMemo* other = showWithText(h, text);
+    TScrollMemo* other = h.showWithText(text);
     QVERIFY(other);
     TRIGGER_ACTION(h.form1.get(), "New1");
     TScrollMemo* memo = h.form1->ActiveMemo();
@@ -456,7 +445,7 @@ void TestEditing::findAndHighlightColoursActiveDocument()
 void TestEditing::bookmarkUsableOnlyInsideText()
 {
     MainWindowHarness h;
-    TScrollMemo* memo = showWithText(h, "0123456789");
+    TScrollMemo* memo = h.showWithText("0123456789");
     QVERIFY(memo);
     memo->SetSelStart(0);
     const auto gotoEnabled = [&h] {

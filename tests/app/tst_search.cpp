@@ -29,18 +29,6 @@ QString crLf(QString text)
     return text.replace(u'\n', QStringLiteral("\r\n"));
 }
 
-// Shows the main window with one document holding text, [start, start + length) selected.
-TScrollMemo* openDocument(MainWindowHarness& h, const QString& text, int start = 0, int length = 0)
-{
-    if (!h.show())
-        return nullptr;
-    TScrollMemo* memo = h.form1->ActiveMemo();
-    memo->SetFullText(text);
-    memo->SetSelStart(start);
-    memo->SetSelLength(length);
-    return memo;
-}
-
 using Pos = QList<int>; // a selection: start, length
 
 Pos selectionOf(const TScrollMemo* memo)
@@ -95,7 +83,7 @@ private Q_SLOTS:
 void TestSearch::dialogsOpenWithTheSelectionAndKeepTheirSettings()
 {
     MainWindowHarness h;
-    TScrollMemo* memo = openDocument(h, "one two three", 4, 3);
+    TScrollMemo* memo = h.showWithText("one two three", 4, 3);
     QVERIFY(memo);
     TFindDialog* find = h.form1->FindDialog1;
     TReplaceDialog* replace = h.form1->ReplaceDialog1;
@@ -195,7 +183,7 @@ void TestSearch::findNext()
     QFETCH(bool, found);
 
     MainWindowHarness h;
-    TScrollMemo* memo = openDocument(h, text, selected[0], selected[1]);
+    TScrollMemo* memo = h.showWithText(text, selected[0], selected[1]);
     QVERIFY(memo);
     const bool inReplace = how.startsWith("replace");
     TSearchDialog* used =
@@ -297,7 +285,7 @@ void TestSearch::replaceAndReplaceAll()
     QFETCH(int, reports);
 
     MainWindowHarness h;
-    TScrollMemo* memo = openDocument(h, text, selected[0], selected[1]);
+    TScrollMemo* memo = h.showWithText(text, selected[0], selected[1]);
     QVERIFY(memo);
     TReplaceDialog* dialog = h.form1->ReplaceDialog1;
     dialog->SetFindText(find);
@@ -321,7 +309,7 @@ void TestSearch::replaceAllKeepsColoursAndIsUndoneInOneStep()
 {
     MainWindowHarness h;
     const QString text = "red cat\nblue cat cat\ngreen";
-    TScrollMemo* memo = openDocument(h, text);
+    TScrollMemo* memo = h.showWithText(text);
     QVERIFY(memo);
     memo->SetRangeColor(0, 3, Qt::red);
     memo->SetRangeColor(9, 4, Qt::blue);
@@ -363,7 +351,7 @@ void TestSearch::randomTextsAgreeWithTheReferenceLoops()
     QFETCH(bool, matchCase);
     QFETCH(bool, wholeWord);
     MainWindowHarness h;
-    TScrollMemo* memo = openDocument(h, QString());
+    TScrollMemo* memo = h.showWithText(QString());
     QVERIFY(memo);
     TScrollMemo reference;
     TReplaceDialog* dialog = h.form1->ReplaceDialog1;

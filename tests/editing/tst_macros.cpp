@@ -57,19 +57,6 @@ bool writeMacro(const MainWindowHarness& h, int key, const QStringList& lines)
     return writeFile(h.environment.programFile(MacroFileName(key)), bytes);
 }
 
-TScrollMemo* showWithText(MainWindowHarness& h, const QString& text, int start, int length)
-{
-    if (!h.show())
-        return nullptr;
-    TScrollMemo* memo = h.form1->ActiveMemo();
-    memo->SetFullText(text);
-    memo->SetModifiedFlag(false);
-    memo->SetSelStart(start);
-    memo->SetSelLength(length);
-    h.form1->UpdateCommandStates();
-    return memo;
-}
-
 } // namespace
 
 class TestMacros : public QObject
@@ -353,7 +340,7 @@ void TestMacros::macrosChangeTheDocument()
     QFETCH(int, selLength);
     QFETCH(QStringList, messages);
     MainWindowHarness h;
-    TScrollMemo* memo = showWithText(h, text, start, length);
+    TScrollMemo* memo = h.showWithText(text, start, length);
     QVERIFY(memo);
     QVERIFY(writeMacro(h, 7, macro));
     for (int i = 0; i < messages.size(); ++i)
@@ -372,7 +359,7 @@ void TestMacros::macrosChangeTheDocument()
 void TestMacros::keysRunTheirMacroOnce()
 {
     MainWindowHarness h;
-    TScrollMemo* memo = showWithText(h, "", 0, 0);
+    TScrollMemo* memo = h.showWithText("", 0, 0);
     QVERIFY(memo);
     for (int key : {5, 6, 7, 8, 11, 12})
         QVERIFY(writeMacro(h, key, {call("InsertText", QString("[F%1]").arg(key))}));
@@ -400,7 +387,7 @@ void TestMacros::keysRunTheirMacroOnce()
 void TestMacros::macroFileIsReadAtEveryPress()
 {
     MainWindowHarness h;
-    TScrollMemo* memo = showWithText(h, "", 0, 0);
+    TScrollMemo* memo = h.showWithText("", 0, 0);
     QVERIFY(memo);
     QTest::keyClick(memo, Qt::Key_F5); // no file: nothing
     QCOMPARE(memo->FullText(), "");
@@ -430,7 +417,7 @@ void TestMacros::macroFileIsReadAtEveryPress()
 void TestMacros::failedStatementEndsTheMacro()
 {
     MainWindowHarness h;
-    TScrollMemo* memo = showWithText(h, "ab", 1, 0);
+    TScrollMemo* memo = h.showWithText("ab", 1, 0);
     QVERIFY(memo);
     QVERIFY(writeMacro(h, 5, {call("InsertText", "1"), "InsertFile;", call("InsertText", "2")}));
     h.prompts.answerOpenFiles({h.environment.rootPath()}); // a folder cannot be inserted
@@ -446,7 +433,7 @@ void TestMacros::failedStatementEndsTheMacro()
 void TestMacros::variableLivesAcrossMacros()
 {
     MainWindowHarness h;
-    TScrollMemo* memo = showWithText(h, "", 0, 0);
+    TScrollMemo* memo = h.showWithText("", 0, 0);
     QVERIFY(memo);
     QVERIFY(writeMacro(h, 5, {call("IncVar", "1")}));
     QVERIFY(writeMacro(h, 6, {call("InsertText", "%VAR%;")}));
@@ -463,7 +450,7 @@ void TestMacros::variableLivesAcrossMacros()
 void TestMacros::saveStatementWritesTheFile()
 {
     MainWindowHarness h;
-    TScrollMemo* memo = showWithText(h, "", 0, 0);
+    TScrollMemo* memo = h.showWithText("", 0, 0);
     QVERIFY(memo);
     const QString path = QDir(h.environment.rootPath()).filePath("out.txt");
     QVERIFY(writeMacro(h, 12, {call("InsertText", "saved%BR%"), "Save;", call("InsertText", "!")}));

@@ -1,5 +1,6 @@
 #include "MainWindowHarness.h"
 
+#include "app/Scrlmemo.h"
 #include "app/Unit1.h"
 #include "app/Unit7.h"
 #include "editing/Unit13.h"
@@ -29,4 +30,16 @@ bool MainWindowHarness::show()
     form1->show();
     form1->activateWindow();
     return QTest::qWaitForWindowActive(form1.get());
+}
+
+TScrollMemo* MainWindowHarness::showWithText(const QString& text, int start, int length)
+{
+    if (!show())
+        return nullptr;
+    TScrollMemo* memo = form1->ActiveMemo();
+    memo->SetFullText(text);
+    memo->SetModifiedFlag(false);
+    memo->SetSelStart(start);
+    memo->SetSelLength(length);
+    return memo;
 }

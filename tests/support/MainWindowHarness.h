@@ -10,6 +10,7 @@
 #include <memory>
 
 class TForm1;
+class TScrollMemo;
 class TForm7;
 class TForm13;
 class Tsetfilters;
@@ -26,6 +27,9 @@ public:
     // Shows the main window (its first showing runs New when OpenNew is on) and waits
     // until it is the active window; false when it never became active.
     bool show();
+    // Shows the main window with its one document holding text (no undo history,
+    // unmodified) and [start, start + length) selected; nullptr when it never became active.
+    TScrollMemo* showWithText(const QString& text, int start = 0, int length = 0);
     // Starts the main window anew in the same environment, as the next run of the program
     // would (it reads the settings files the last one wrote).
     void restart();
