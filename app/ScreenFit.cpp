@@ -2,6 +2,7 @@
 
 #include <QGuiApplication>
 #include <QScreen>
+#include <QWidget>
 
 #include <limits>
 
@@ -57,4 +58,11 @@ int ToCoordinate(qint64 value)
 {
     constexpr qint64 limit = std::numeric_limits<int>::max() / 2;
     return int(qBound(-limit, value, limit));
+}
+
+void PlaceOverMiddle(QWidget* dialog, const QWidget& owner, QPoint offset)
+{
+    const qint64 left = qint64(owner.x()) + owner.width() / 2 - offset.x();
+    const qint64 top = qint64(owner.y()) + owner.height() / 2 - offset.y();
+    dialog->move(PlaceOnScreens(QPoint(ToCoordinate(left), ToCoordinate(top)), dialog->size()));
 }

@@ -7,6 +7,8 @@
 
 #include <optional>
 
+class QWidget;
+
 // Window sizes and places, such as those read from the settings file, limited to what the
 // screens can show. Any int may come in: the arithmetic cannot overflow.
 
@@ -25,3 +27,7 @@ QPoint PlaceOnScreens(std::optional<QPoint> position, QSize size);
 
 // A 64-bit coordinate brought into the range of int.
 int ToCoordinate(qint64 value);
+
+// Places a dialog at creation: its top left corner offset.x() to the left of and offset.y()
+// above the middle of the owner window, moved onto the screens when it would lie off them.
+void PlaceOverMiddle(QWidget* dialog, const QWidget& owner, QPoint offset);

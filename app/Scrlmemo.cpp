@@ -285,26 +285,41 @@ void TScrollMemo::ReplaceSelection(const QString& text)
 void TScrollMemo::ReplaceMatches(const QList<int>& positions, int length,
                                  const QString& replacement)
 {
-    if (positions.isEmpty())
-        return;
-    QString inserted = replacement;
-    normalizeLineBreaks(inserted);
-    std::vector<ColorRanges::Edit> edits;
+    std::vector<TextEdit> edits;
     edits.reserve(positions.size());
-    for (int pos : positions) {
-        const int from = toDocPos(pos);
-        edits.push_back({from, toDocPos(pos + length, Snap::Forward) - from, int(inserted.size())});
+    for (int pos : positions)
+        edits.push_back({pos, length, replacement});
+    ReplaceRanges(edits);
+}
+
+void TScrollMemo::ReplaceRanges(const std::vector<TextEdit>& edits)
+{
+    if (edits.empty())
+        return;
+    std::vector<ColorRanges::Edit> docEdits;
+    std::vector<QString> inserted;
+    docEdits.reserve(edits.size());
+    inserted.reserve(edits.size());
+    for (const TextEdit& edit : edits) {
+        const int from = toDocPos(int(edit.pos));
+        inserted.push_back(edit.inserted);
+        // Texts without a CR stay shared between the edits.
+        if (inserted.back().contains(u'\r'))
+            normalizeLineBreaks(inserted.back());
+        docEdits.push_back({from, toDocPos(int(edit.pos + edit.removed), Snap::Forward) - from,
+                            int(inserted.back().size())});
     }
     // The colours follow all the edits in one pass; the document reports them as one change.
-    m_colors.applyEdits(edits);
+    m_colors.applyEdits(docEdits);
     m_colorsFollowed = true;
     QTextCursor cursor(document());
     cursor.beginEditBlock();
     int shift = 0;
-    for (const ColorRanges::Edit& edit : edits) {
+    for (std::size_t i = 0; i < docEdits.size(); ++i) {
+        const ColorRanges::Edit& edit = docEdits[i];
         cursor.setPosition(edit.pos + shift);
         cursor.setPosition(edit.pos + shift + edit.removed, QTextCursor::KeepAnchor);
-        cursor.insertText(inserted);
+        cursor.insertText(inserted[i]);
         shift += edit.added - edit.removed;
     }
     cursor.endEditBlock();

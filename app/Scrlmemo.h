@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/ColorRanges.h"
+#include "app/TextEdits.h"
 #include "app/TextFile.h"
 
 #include <QColor>
@@ -56,6 +57,9 @@ public:
     // the text before the first replacement) by the replacement, as one undo step; the caret
     // ends after the last one. Colours follow as for ReplaceSelection.
     void ReplaceMatches(const QList<int>& positions, int length, const QString& replacement);
+    // The edits (positions of the text before them, ascending, not overlapping) as one undo
+    // step, colours following as above; the caret ends after the last one.
+    void ReplaceRanges(const std::vector<TextEdit>& edits);
     // The character at pos: CR and LF for the two halves of a line break; null at the end.
     QChar CharAt(int pos) const;
 

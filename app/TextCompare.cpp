@@ -3,19 +3,29 @@
 namespace
 {
 
-QChar asciiUpper(QChar c)
+QChar asciiLower(QChar c)
 {
-    return c >= u'a' && c <= u'z' ? QChar(c.unicode() - u'a' + u'A') : c;
+    return c >= u'A' && c <= u'Z' ? QChar(c.unicode() - u'A' + u'a') : c;
+}
+
+template <typename Change> QString eachCharacter(QStringView text, Change change)
+{
+    QString result(text.size(), Qt::Uninitialized);
+    for (qsizetype i = 0; i < text.size(); ++i)
+        result[i] = change(text[i]);
+    return result;
 }
 
 } // namespace
 
 QString AsciiUpperCase(QStringView text)
 {
-    QString result(text.size(), Qt::Uninitialized);
-    for (qsizetype i = 0; i < text.size(); ++i)
-        result[i] = asciiUpper(text[i]);
-    return result;
+    return eachCharacter(text, AsciiUpperChar);
+}
+
+QString AsciiLowerCase(QStringView text)
+{
+    return eachCharacter(text, asciiLower);
 }
 
 bool SameTextIgnoringAsciiCase(QStringView a, QStringView b)
@@ -23,7 +33,7 @@ bool SameTextIgnoringAsciiCase(QStringView a, QStringView b)
     if (a.size() != b.size())
         return false;
     for (qsizetype i = 0; i < a.size(); ++i) {
-        if (asciiUpper(a[i]) != asciiUpper(b[i]))
+        if (AsciiUpperChar(a[i]) != AsciiUpperChar(b[i]))
             return false;
     }
     return true;

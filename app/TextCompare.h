@@ -7,5 +7,11 @@
 // every other character compares as it is. (Searches of the editor control keep their own
 // rule.)
 
+inline QChar AsciiUpperChar(QChar c)
+{
+    return c >= u'a' && c <= u'z' ? QChar(c.unicode() - u'a' + u'A') : c;
+}
+
 QString AsciiUpperCase(QStringView text);
+QString AsciiLowerCase(QStringView text);
 bool SameTextIgnoringAsciiCase(QStringView a, QStringView b);

@@ -225,6 +225,14 @@ public:
                   bool finishedReport, const SearchOptions& options);
     void ReplaceStep(TScrollMemo* memo, bool replaceAll);
 
+    // Copy Special, Paste Special and Replace Special (editing/Unit1Special.cpp)
+    void CopySpecial1Click();
+    void PasteSpecial1Click();
+    void ReplaceSpecial1Click();
+
+    // An information message with an OK button.
+    void showInformation(const QString& text);
+
     // Function-key macros (editing/Unit1Macros.cpp)
     QString MacroVariableValue; // shared by every key, macro and document for the program's run
     int SavedSelStart = 0;      // SelStart at the key press, or at the last ResetSelStart
@@ -313,7 +321,6 @@ private:
     bool searchFound(TScrollMemo* memo, int found, int length, bool replaceDialogText,
                      bool finishedReport, int savedStart, int savedLength);
     void replaceAllFromCaret(TScrollMemo* memo, const QString& text, const SearchOptions& options);
-    void showInformation(const QString& text);
     // Shows an error message; a macro that is running stops after the statement.
     void showError(const QString& text);
     void invokeFromMacro(const char* command);

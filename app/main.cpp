@@ -1,6 +1,8 @@
 #include "app/Unit1.h"
 #include "app/Unit7.h"
 #include "editing/Unit13.h"
+#include "editing/Unit6.h"
+#include "editing/Unit9.h"
 #include "platform/Clock.h"
 #include "platform/Prompts.h"
 #include "platform/Shell.h"
@@ -29,6 +31,8 @@ int main(int argc, char** argv)
     new TForm7(&form1);
     new TForm13(&form1);
     new Tsetfilters(form1, prompts);
+    new TForm6(form1);
+    new TForm9(form1);
 
     form1.show();
     return QApplication::exec();

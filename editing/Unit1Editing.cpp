@@ -6,6 +6,7 @@
 #include "app/Scrlmemo.h"
 #include "app/Strset.h"
 #include "app/TextFile.h"
+#include "editing/ClipboardText.h"
 #include "editing/FindDialogs.h"
 #include "editing/SearchText.h"
 #include "platform/Clock.h"
@@ -18,24 +19,6 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QTimer>
-
-namespace
-{
-
-QString clipboardText()
-{
-    return WithCrLfBreaks(QGuiApplication::clipboard()->text());
-}
-
-// The desktop's clipboard takes LF line breaks.
-void setClipboardText(const QString& text)
-{
-    QString lfText = text;
-    normalizeLineBreaks(lfText);
-    QGuiApplication::clipboard()->setText(lfText);
-}
-
-} // namespace
 
 AutoPastePause::AutoPastePause(QTimer* timer) : m_timer(timer), m_wasActive(timer->isActive())
 {
@@ -81,7 +64,7 @@ void TForm1::Undo1Click()
 void TForm1::Cut1Click()
 {
     if (TScrollMemo* memo = ActiveMemo()) {
-        setClipboardText(memo->SelectedText());
+        SetClipboardText(memo->SelectedText());
         memo->ReplaceSelection(QString());
     }
 }
@@ -97,7 +80,7 @@ void TForm1::Copy1Click()
 void TForm1::Paste1Click()
 {
     if (TScrollMemo* memo = ActiveMemo())
-        memo->PasteText(clipboardText());
+        memo->PasteText(ClipboardText());
 }
 
 // Without a selection the character at the caret goes, a whole line break at a CR.

@@ -70,8 +70,7 @@ const char* const ToolbarEntries[] = {
 };
 
 // The dialog stands over the middle of the main window, offset by these.
-constexpr int LeftOffset = 166;
-constexpr int TopOffset = 136;
+constexpr QPoint PlaceOffset(166, 136);
 constexpr int SwatchSize = 13;
 constexpr int FirstFunctionKey = 5;
 constexpr int SizeFieldLength = 4;
@@ -260,9 +259,7 @@ void Tsetfilters::createButtons()
 // Over the middle of the main window as it stands now; it stays there for the program's run.
 void Tsetfilters::FormCreate()
 {
-    const qint64 left = qint64(m_main.x()) + m_main.width() / 2 - LeftOffset;
-    const qint64 top = qint64(m_main.y()) + m_main.height() / 2 - TopOffset;
-    move(PlaceOnScreens(QPoint(ToCoordinate(left), ToCoordinate(top)), size()));
+    PlaceOverMiddle(this, m_main, PlaceOffset);
     m_functionKey = FirstFunctionKey;
     m_functionKeys->button(m_functionKey)->setChecked(true);
     loadFunctionKey(m_functionKey);

@@ -4,13 +4,16 @@
 #include "app/Unit1.h"
 #include "app/Unit7.h"
 #include "editing/Unit13.h"
+#include "editing/Unit6.h"
+#include "editing/Unit9.h"
 #include "prefs/Unit5.h"
 
 #include <QTest>
 
 MainWindowHarness::MainWindowHarness()
     : form1(std::make_unique<TForm1>(platform)), form7(new TForm7(form1.get())),
-      form13(new TForm13(form1.get())), setfilters(new Tsetfilters(*form1, prompts))
+      form13(new TForm13(form1.get())), setfilters(new Tsetfilters(*form1, prompts)),
+      form6(new TForm6(*form1)), form9(new TForm9(*form1))
 {
 }
 
@@ -23,6 +26,8 @@ void MainWindowHarness::restart()
     form7 = new TForm7(form1.get());
     form13 = new TForm13(form1.get());
     setfilters = new Tsetfilters(*form1, prompts);
+    form6 = new TForm6(*form1);
+    form9 = new TForm9(*form1);
 }
 
 bool MainWindowHarness::show()

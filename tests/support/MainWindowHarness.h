@@ -14,8 +14,11 @@ class TScrollMemo;
 class TForm7;
 class TForm13;
 class Tsetfilters;
+class TForm6;
+class TForm9;
 
-// The real main window with its Open Files, Find and Highlight and Preferences windows, on
+// The real main window with its Open Files, Find and Highlight, Preferences, Copy/Paste
+// Special and Replace Special windows, on
 // scripted prompts, shell and clock, in a fresh test environment. Created hidden, as at
 // program start.
 class MainWindowHarness
@@ -43,4 +46,6 @@ public:
     TForm7* form7 = nullptr;   // owned by form1
     TForm13* form13 = nullptr; // owned by form1
     Tsetfilters* setfilters = nullptr; // owned by form1
+    TForm6* form6 = nullptr;           // owned by form1
+    TForm9* form9 = nullptr;           // owned by form1
 };

@@ -1,0 +1,523 @@
+// Copy Special, Paste Special and Replace Special: the text transforms as plain functions,
+// and the dialogs driving real documents and the clipboard.
+
+#include "support/MainWindowHarness.h"
+#include "support/TestActions.h"
+#include "support/TestQueries.h"
+
+#include "app/Scrlmemo.h"
+#include "app/TextCompare.h"
+#include "app/Unit1.h"
+#include "app/Unit7.h"
+#include "editing/SpecialText.h"
+#include "editing/Unit6.h"
+#include "editing/Unit9.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMdiSubWindow>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QRandomGenerator>
+#include <QStackedWidget>
+#include <QTest>
+
+namespace
+{
+
+// Replace Special's loop as it reads: replace the first occurrence, search again from the
+// start. nullopt when it has not ended after maxPasses replacements.
+std::optional<QString> literalReplacement(const QString& text, const QString& find,
+                                          const QString& replacement, bool matchCase, int maxPasses)
+{
+    QString working = text;
+    const QString key = matchCase ? find : AsciiUpperCase(find);
+    for (int pass = 0;; ++pass) {
+        const QString search = matchCase ? working : AsciiUpperCase(working);
+        const qsizetype at = key.isEmpty() ? -1 : search.indexOf(key);
+        if (at < 0)
+            return working;
+        if (pass == maxPasses)
+            return std::nullopt;
+        working.replace(at, find.size(), replacement);
+    }
+}
+
+QString replaced(const QString& text, const QString& find, const QString& replacement,
+                 bool matchCase)
+{
+    return ApplyTextEdits(text, RepeatedReplacementEdits(text, find, replacement, matchCase));
+}
+
+QString randomText(QRandomGenerator& random, int maxLength, const QList<QString>& pieces)
+{
+    QString text;
+    const int length = int(random.bounded(maxLength + 1));
+    for (int i = 0; i < length; ++i)
+        text += pieces[int(random.bounded(int(pieces.size())))];
+    return text;
+}
+
+QString clipboard()
+{
+    return QGuiApplication::clipboard()->text();
+}
+
+} // namespace
+
+class TestSpecial : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void repeatedReplacement_data();
+    void repeatedReplacement();
+    void repeatedReplacementMatchesTheLoop();
+    void editsLeaveUnchangedStretchesAlone();
+    void transforms_data();
+    void transforms();
+
+    void copySpecial_data();
+    void copySpecial();
+    void copyAppendsAcrossTheClipboardBoundary();
+    void copiesHighlightedTextOnly();
+    void pasteSpecial_data();
+    void pasteSpecial();
+    void dialogIsPseudoModal();
+
+    void replacesInAllDocuments();
+    void replacesInSelectedDocuments();
+    void replacesAcrossLineBreaks();
+};
+
+void TestSpecial::repeatedReplacement_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("find");
+    QTest::addColumn<QString>("replacement");
+    QTest::addColumn<bool>("matchCase");
+    QTest::addColumn<QString>("expected");
+
+    QTest::newRow("formed again") << "abb"
+                                  << "ab"
+                                  << "a" << false << "a";
+    QTest::newRow("a-z either case") << "x X"
+                                     << "x"
+                                     << "y" << false << "y y";
+    QTest::newRow("match case") << "x X"
+                                << "x"
+                                << "y" << true << "y X";
+    QTest::newRow("accents keep their case") << "é É"
+                                             << "é"
+                                             << "e" << false << "e É";
+    QTest::newRow("two lines") << "a\r\nb a b"
+                               << "a\r\nb"
+                               << "c" << false << "c a b";
+    QTest::newRow("empty find") << "abc"
+                                << ""
+                                << "x" << false << "abc";
+    QTest::newRow("nothing found") << "abc"
+                                   << "d"
+                                   << "x" << false << "abc";
+    QTest::newRow("deletion joins") << "aabb"
+                                    << "ab"
+                                    << "" << true << "";
+    QTest::newRow("cascade across text") << QString("a").repeated(5) + "b"
+                                         << "ab"
+                                         << "b" << false << "b";
+    // These would never end: one pass over the text, the replacements not searched again.
+    QTest::newRow("holds find") << "aXa"
+                                << "a"
+                                << "aa" << false << "aaXaa";
+    QTest::newRow("holds find folded") << "xXx"
+                                       << "x"
+                                       << "X" << false << "XXX";
+    QTest::newRow("same text") << "abc"
+                               << "b"
+                               << "b" << true << "abc";
+    // Grows the text without end: also one pass.
+    QTest::newRow("grows without end") << "a" + QString("b").repeated(40) << "ab"
+                                       << "baaa" << true << "baaa" + QString("b").repeated(39);
+}
+
+void TestSpecial::repeatedReplacement()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, find);
+    QFETCH(QString, replacement);
+    QFETCH(bool, matchCase);
+    QFETCH(QString, expected);
+    const std::vector<TextEdit> edits =
+        RepeatedReplacementEdits(text, find, replacement, matchCase);
+    QCOMPARE(ApplyTextEdits(text, edits), expected);
+    QCOMPARE(edits.empty(), expected == text);
+}
+
+// The one-scan version against the loop itself, on random small texts where the loop ends.
+void TestSpecial::repeatedReplacementMatchesTheLoop()
+{
+    QRandomGenerator random(20261208);
+    const QList<QString> pieces{"a", "b", "A", "B", "\r\n", "é"};
+    int compared = 0;
+    for (int round = 0; round < 20000; ++round) {
+        const QString text = randomText(random, 12, pieces);
+        const QString find = randomText(random, 3, pieces);
+        const QString replacement = randomText(random, 3, pieces);
+        const bool matchCase = random.bounded(2) == 0;
+        const auto expected = literalReplacement(text, find, replacement, matchCase, 2000);
+        if (!expected)
+            continue;
+        ++compared;
+        const QString actual = replaced(text, find, replacement, matchCase);
+        if (actual != *expected)
+            QFAIL(qPrintable(QString("'%1': '%2' -> '%3' (match case %4) gave '%5', not '%6'")
+                                 .arg(text, find, replacement)
+                                 .arg(matchCase)
+                                 .arg(actual, *expected)));
+    }
+    QVERIFY(compared > 15000);
+}
+
+void TestSpecial::editsLeaveUnchangedStretchesAlone()
+{
+    const std::vector<TextEdit> edits = RepeatedReplacementEdits(u"xabbx--ab", u"ab", u"a", true);
+    QCOMPARE(int(edits.size()), 2);
+    QCOMPARE(edits[0].pos, 1);
+    QCOMPARE(edits[0].removed, 3);
+    QCOMPARE(edits[0].inserted, "a");
+    QCOMPARE(edits[1].pos, 7);
+    QCOMPARE(edits[1].removed, 2);
+}
+
+void TestSpecial::transforms_data()
+{
+    QTest::addColumn<QString>("transform");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("expected");
+
+    QTest::newRow("remove anywhere") << "remove >>"
+                                     << ">> a\r\n>>> b"
+                                     << " a\r\n> b";
+    QTest::newRow("remove formed") << "remove >>"
+                                   << ">>>>"
+                                   << "";
+    QTest::newRow("remove formed by deletion") << "remove >>"
+                                               << ">>>>>"
+                                               << ">";
+    QTest::newRow("breaks") << "breaks"
+                            << "a\r\nb\r\n"
+                            << "ab";
+    QTest::newRow("lone breaks stay") << "breaks"
+                                      << "a\rb\nc\n\r"
+                                      << "a\rb\nc\n\r";
+    QTest::newRow("html") << "html"
+                          << "<p>Hi</p>\r\n<b>you</b>"
+                          << "Hiyou";
+    QTest::newRow("stray >") << "html"
+                             << "a > b"
+                             << "a  b";
+    QTest::newRow("entity stays") << "html"
+                                  << "<i>&amp;</i>"
+                                  << "&amp;";
+    QTest::newRow("> then CR only") << "html"
+                                    << "<br>\rx"
+                                    << "";
+    QTest::newRow("unclosed tag") << "html"
+                                  << "a<b c"
+                                  << "a";
+    QTest::newRow("upper") << "upper"
+                           << "abz é ß ÿ"
+                           << "ABZ é ß ÿ";
+    QTest::newRow("lower") << "lower"
+                           << "ABZ É"
+                           << "abz É";
+}
+
+void TestSpecial::transforms()
+{
+    QFETCH(QString, transform);
+    QFETCH(QString, text);
+    QFETCH(QString, expected);
+    QString actual;
+    if (transform == "remove >>")
+        actual = RemoveRepeatedly(text, u">>");
+    else if (transform == "breaks")
+        actual = RemoveLineBreaks(text);
+    else if (transform == "html")
+        actual = StripHtml(text);
+    else if (transform == "upper")
+        actual = AsciiUpperCase(text);
+    else
+        actual = AsciiLowerCase(text);
+    QCOMPARE(actual, expected);
+}
+
+void TestSpecial::copySpecial_data()
+{
+    QTest::addColumn<int>("choice");
+    QTest::addColumn<QString>("removed");
+    QTest::addColumn<QString>("selected");
+    QTest::addColumn<QString>("expected"); // on the clipboard, with LF breaks
+
+    QTest::newRow("remove") << int(TForm6::CopyRemove) << ">>"
+                            << ">> a\r\n>>> b"
+                            << " a\n> b";
+    QTest::newRow("remove nothing") << int(TForm6::CopyRemove) << ""
+                                    << "a>>"
+                                    << "a>>";
+    QTest::newRow("breaks") << int(TForm6::RemoveBreaks) << ">>"
+                            << "a\r\nb\r\n"
+                            << "ab";
+    QTest::newRow("append") << int(TForm6::AppendText) << ">>"
+                            << "x\r\ny"
+                            << "clip\nx\ny";
+}
+
+void TestSpecial::copySpecial()
+{
+    QFETCH(int, choice);
+    QFETCH(QString, removed);
+    QFETCH(QString, selected);
+    QFETCH(QString, expected);
+    MainWindowHarness h;
+    const QString text = "<" + selected + ">";
+    TScrollMemo* memo = h.showWithText(text, 1, int(selected.size()));
+    QVERIFY(memo);
+    QGuiApplication::clipboard()->setText("clip\n");
+    TRIGGER_ACTION(h.form1.get(), "CopySpecial1");
+    QCOMPARE(h.form6->windowTitle(), "Copy Special");
+    QCOMPARE(h.form6->Button1->text(), "Copy");
+    QCOMPARE(h.form6->Notebook1->currentIndex(), int(TForm6::CopyPage));
+    h.form6->RadioGroup2->button(choice)->setChecked(true);
+    h.form6->Edit1->setText(removed);
+    QTest::mouseClick(h.form6->Button1, Qt::LeftButton);
+    QCOMPARE(clipboard(), expected);
+    QVERIFY(!h.form6->isVisible());
+    QCOMPARE(memo->FullText(), text);
+    QVERIFY(!memo->ModifiedFlag());
+}
+
+// A text copied from another program has LF breaks; appending to it keeps them.
+void TestSpecial::copyAppendsAcrossTheClipboardBoundary()
+{
+    MainWindowHarness h;
+    TScrollMemo* memo = h.showWithText("xy", 0, 1);
+    QVERIFY(memo);
+    QGuiApplication::clipboard()->setText("c\n");
+    for (int pos : {0, 1}) {
+        memo->SetSelStart(pos);
+        memo->SetSelLength(1);
+        TRIGGER_ACTION(h.form1.get(), "CopySpecial1");
+        h.form6->RadioGroup2->button(TForm6::AppendText)->setChecked(true);
+        h.form6->Button1Click();
+    }
+    QCOMPARE(clipboard(), "c\nxy");
+}
+
+void TestSpecial::copiesHighlightedTextOnly()
+{
+    MainWindowHarness h;
+    const QString text = "zero one and two\r\nthree four";
+    TScrollMemo* memo = h.showWithText(text);
+    QVERIFY(memo);
+    const QColor highlight = h.form1->HighlightColor;
+    memo->SetRangeColor(0, 4, QColor(Qt::blue)); // another colour is not highlighting
+    memo->SetRangeColor(5, 3, highlight);        // one
+    memo->SetRangeColor(13, 8, highlight);       // two, the line break, thr
+    memo->SetRangeColor(22, 2, highlight);       // the last e of three and the blank
+    memo->SetSelStart(0);
+    memo->SetSelLength(memo->TextLength());
+    TRIGGER_ACTION(h.form1.get(), "CopySpecial1");
+    h.form6->RadioGroup2->button(TForm6::HighlightedOnly)->setChecked(true);
+    h.form6->Button1Click();
+    QCOMPARE(clipboard(), "one two\nthr e ");
+
+    // A selection without highlighting copies an empty text; the document stays plain.
+    memo->SetSelStart(0);
+    memo->SetSelLength(4);
+    TRIGGER_ACTION(h.form1.get(), "CopySpecial1");
+    h.form6->Button1Click();
+    QCOMPARE(clipboard(), "");
+    QVERIFY(!memo->ModifiedFlag());
+    QCOMPARE(memo->FullText(), text);
+}
+
+void TestSpecial::pasteSpecial_data()
+{
+    QTest::addColumn<int>("choice");
+    QTest::addColumn<QString>("clipboardText"); // as another program leaves it
+    QTest::addColumn<QString>("expected");      // the document after the paste
+
+    QTest::newRow("upper") << int(TForm6::UpperCase) << "héllo\nwörld"
+                           << "[HéLLO\r\nWöRLD]";
+    QTest::newRow("lower") << int(TForm6::LowerCase) << "ÀB C"
+                           << "[Àb c]";
+    QTest::newRow("remove") << int(TForm6::PasteRemove) << ">>> a\n>> b"
+                            << "[> a\r\n b]";
+    QTest::newRow("html") << int(TForm6::StripHtmlTags) << "<p>Hi</p>\n<b>you</b>"
+                          << "[Hiyou]";
+}
+
+void TestSpecial::pasteSpecial()
+{
+    QFETCH(int, choice);
+    QFETCH(QString, clipboardText);
+    QFETCH(QString, expected);
+    MainWindowHarness h;
+    TScrollMemo* memo = h.showWithText("[selected]", 1, 8);
+    QVERIFY(memo);
+    QGuiApplication::clipboard()->setText(clipboardText);
+    TRIGGER_ACTION(h.form1.get(), "PasteSpecial1");
+    QCOMPARE(h.form6->windowTitle(), "Paste Special");
+    QCOMPARE(h.form6->Button1->text(), "Paste");
+    QCOMPARE(h.form6->Notebook1->currentIndex(), int(TForm6::PastePage));
+    QCOMPARE(h.form6->Edit2->text(), ">>");
+    h.form6->RadioGroup1->button(choice)->setChecked(true);
+    h.form6->Button1Click();
+    QCOMPARE(memo->FullText(), expected);
+    QCOMPARE(clipboard(), clipboardText);
+    memo->UndoLast();
+    QCOMPARE(memo->FullText(), "[selected]");
+}
+
+void TestSpecial::dialogIsPseudoModal()
+{
+    MainWindowHarness h;
+    QVERIFY(h.showWithText("abc", 0, 1));
+    TRIGGER_ACTION(h.form1.get(), "Stayontop1");
+    TRIGGER_ACTION(h.form1.get(), "CopySpecial1");
+    QVERIFY(h.form6->isVisible());
+    QVERIFY(!h.form1->isEnabled());
+    QVERIFY(h.form6->isEnabled());
+    QVERIFY(!h.form1->StayOnTop);
+    // The choices stay from one opening to the next; Esc closes without copying.
+    h.form6->RadioGroup2->button(TForm6::RemoveBreaks)->setChecked(true);
+    QGuiApplication::clipboard()->setText("kept");
+    QTest::keyClick(h.form6, Qt::Key_Escape);
+    QVERIFY(!h.form6->isVisible());
+    QVERIFY(h.form1->isEnabled());
+    QVERIFY(h.form1->StayOnTop);
+    QCOMPARE(clipboard(), "kept");
+    TRIGGER_ACTION(h.form1.get(), "CopySpecial1");
+    QCOMPARE(h.form6->RadioGroup2->checkedId(), int(TForm6::RemoveBreaks));
+    h.form6->close();
+    QVERIFY(h.form1->isEnabled());
+
+    TRIGGER_ACTION(h.form1.get(), "ReplaceSpecial1");
+    QVERIFY(h.form9->isVisible());
+    QVERIFY(!h.form1->isEnabled());
+    QTest::keyClick(h.form9->Button2, Qt::Key_Space);
+    QVERIFY(!h.form9->isVisible());
+    QVERIFY(h.form1->isEnabled());
+}
+
+// Two documents changed, one untouched keeping its caret, selection, highlights, modified
+// flag and undo history; a changed one is restored by one Undo.
+void TestSpecial::replacesInAllDocuments()
+{
+    MainWindowHarness h;
+    TScrollMemo* first = h.showWithText("abb");
+    QVERIFY(first);
+    TRIGGER_ACTION(h.form1.get(), "New1");
+    TScrollMemo* untouched = h.form1->ActiveMemo();
+    untouched->SetFullText("a b c");
+    untouched->SetSelStart(2);
+    untouched->SetSelLength(1);
+    untouched->ReplaceSelection("B");
+    untouched->SetSelStart(1);
+    untouched->SetSelLength(3);
+    untouched->SetRangeColor(0, 1, h.form1->HighlightColor);
+    TRIGGER_ACTION(h.form1.get(), "New1");
+    TScrollMemo* third = h.form1->ActiveMemo();
+    third->SetFullText("xABy");
+
+    TRIGGER_ACTION(h.form1.get(), "ReplaceSpecial1");
+    h.form9->Memo1->SetFullText("ab");
+    h.form9->Memo2->SetFullText("a");
+    h.prompts.answerMessage(Answer::Ok);
+    QTest::mouseClick(h.form9->Button1, Qt::LeftButton);
+    QCOMPARE(shownMessages(h.prompts),
+             QStringList{"Information Ok: Tavro has finished going through the document(s)."});
+    QVERIFY(h.form9->isVisible());
+    QCOMPARE(first->FullText(), "a");
+    QCOMPARE(third->FullText(), "xay");
+    QVERIFY(first->ModifiedFlag());
+
+    QCOMPARE(untouched->FullText(), "a B c");
+    QCOMPARE(untouched->SelStart(), 1);
+    QCOMPARE(untouched->SelLength(), 3);
+    QVERIFY(untouched->ModifiedFlag());
+    QCOMPARE(untouched->Colors().size(), std::size_t(1));
+    untouched->UndoLast();
+    QCOMPARE(untouched->FullText(), "a b c");
+
+    first->UndoLast();
+    QCOMPARE(first->FullText(), "abb");
+    QVERIFY(!first->CanUndo());
+
+    // With match case, nothing of "XAY" matches; the message comes all the same.
+    third->SetFullText("XAY");
+    h.form9->CheckBox1->setChecked(true);
+    h.form9->Memo1->SetFullText("a");
+    h.prompts.messages.clear();
+    h.prompts.answerMessage(Answer::Ok);
+    h.form9->Button1Click();
+    QCOMPARE(third->FullText(), "XAY");
+    QVERIFY(!third->CanUndo());
+    QCOMPARE(h.prompts.messages.size(), 1);
+}
+
+void TestSpecial::replacesInSelectedDocuments()
+{
+    MainWindowHarness h;
+    TScrollMemo* first = h.showWithText("one");
+    QVERIFY(first);
+    TRIGGER_ACTION(h.form1.get(), "New1");
+    TScrollMemo* second = h.form1->ActiveMemo();
+    second->SetFullText("one");
+    TRIGGER_ACTION(h.form1.get(), "ReplaceSpecial1");
+    h.form9->RadioButton2->setChecked(true);
+    h.form9->Memo1->SetFullText("one");
+    h.form9->Memo2->SetFullText("two");
+
+    // Nothing selected: nothing replaced, the message all the same.
+    h.form7->ListView1->clearSelection();
+    h.prompts.answerMessage(Answer::Ok);
+    h.form9->Button1Click();
+    QCOMPARE(first->FullText(), "one");
+    QCOMPARE(second->FullText(), "one");
+    QCOMPARE(h.prompts.messages.size(), 1);
+
+    h.form7->EntryOf(h.form1->DocumentWindows().last())->setSelected(true);
+    h.prompts.answerMessage(Answer::Ok);
+    h.form9->Button1Click();
+    QCOMPARE(first->FullText(), "two");
+    QCOMPARE(second->FullText(), "one");
+    QCOMPARE(h.prompts.messages.size(), 2);
+}
+
+void TestSpecial::replacesAcrossLineBreaks()
+{
+    MainWindowHarness h;
+    TScrollMemo* memo = h.showWithText("a\r\nb a b\r\na\r\nb");
+    QVERIFY(memo);
+    TRIGGER_ACTION(h.form1.get(), "ReplaceSpecial1");
+    // Typed into the box as two lines; the replacement spans two lines as well.
+    QTest::keyClicks(h.form9->Memo1, "a");
+    QTest::keyClick(h.form9->Memo1, Qt::Key_Return);
+    QTest::keyClicks(h.form9->Memo1, "b");
+    QCOMPARE(h.form9->Memo1->FullText(), "a\r\nb");
+    h.form9->Memo2->SetFullText("1\r\n2");
+    h.prompts.answerMessage(Answer::Ok);
+    h.form9->Button1Click();
+    QCOMPARE(memo->FullText(), "1\r\n2 a b\r\n1\r\n2");
+    memo->UndoLast();
+    QCOMPARE(memo->FullText(), "a\r\nb a b\r\na\r\nb");
+}
+
+QTEST_MAIN(TestSpecial)
+#include "tst_special.moc"
