@@ -1,5 +1,6 @@
 #include "app/Unit1.h"
 #include "app/Unit7.h"
+#include "editing/Unit11.h"
 #include "editing/Unit13.h"
 #include "platform/Clock.h"
 #include "platform/Prompts.h"
@@ -29,6 +30,7 @@ int main(int argc, char** argv)
     new TForm7(&form1);
     new TForm13(&form1);
     new Tsetfilters(form1, prompts);
+    new TForm11(form1);
 
     form1.show();
     return QApplication::exec();

@@ -3,6 +3,7 @@
 #include "app/Scrlmemo.h"
 #include "app/Unit1.h"
 #include "app/Unit7.h"
+#include "editing/Unit11.h"
 #include "editing/Unit13.h"
 #include "prefs/Unit5.h"
 
@@ -10,7 +11,8 @@
 
 MainWindowHarness::MainWindowHarness()
     : form1(std::make_unique<TForm1>(platform)), form7(new TForm7(form1.get())),
-      form13(new TForm13(form1.get())), setfilters(new Tsetfilters(*form1, prompts))
+      form13(new TForm13(form1.get())), setfilters(new Tsetfilters(*form1, prompts)),
+      form11(new TForm11(*form1))
 {
 }
 
@@ -23,6 +25,7 @@ void MainWindowHarness::restart()
     form7 = new TForm7(form1.get());
     form13 = new TForm13(form1.get());
     setfilters = new Tsetfilters(*form1, prompts);
+    form11 = new TForm11(*form1);
 }
 
 bool MainWindowHarness::show()

@@ -14,10 +14,11 @@ class TScrollMemo;
 class TForm7;
 class TForm13;
 class Tsetfilters;
+class TForm11;
 
-// The real main window with its Open Files, Find and Highlight and Preferences windows, on
-// scripted prompts, shell and clock, in a fresh test environment. Created hidden, as at
-// program start.
+// The real main window with its Open Files, Find and Highlight, Preferences and Auto Complete
+// windows, on scripted prompts, shell and clock, in a fresh test environment. Created hidden,
+// as at program start.
 class MainWindowHarness
 {
 public:
@@ -43,4 +44,5 @@ public:
     TForm7* form7 = nullptr;   // owned by form1
     TForm13* form13 = nullptr; // owned by form1
     Tsetfilters* setfilters = nullptr; // owned by form1
+    TForm11* form11 = nullptr;         // owned by form1
 };
