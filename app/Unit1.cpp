@@ -102,6 +102,7 @@ TForm1::~TForm1()
     // window that is half destroyed.
     disconnect(qApp, nullptr, this, nullptr);
     MdiArea->disconnect(this);
+    releaseSecondaryWindows();
     // Closed windows waiting to be freed are no longer in the area's list, but are children.
     for (QMdiSubWindow* window : MdiArea->findChildren<QMdiSubWindow*>()) {
         window->disconnect(this);

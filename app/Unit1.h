@@ -241,6 +241,16 @@ public:
     QString ExpandVariables(TScrollMemo* memo, const QString& statement, int savedSelStart);
     void RunStatement(const QString& statement, TScrollMemo* memo);
 
+    // Auto Complete (editing/Unit1AutoComplete.cpp)
+    void AutoComplete1Click();
+    // The key handler of every document's editor: Shift+Enter (Ctrl and Alt not examined)
+    // completes the text before the caret with the first entry of autocomp that applies, and
+    // never types a line break.
+    void CompletionKeyHandler(int& key, Qt::KeyboardModifiers shift);
+    // Inserts the rest of the entry's completion text when the entry applies to the text
+    // before the caret; an entry whose sample size is not an integer shows an error.
+    bool TryComplete(TScrollMemo* memo, const QString& entry);
+
     // Window management (Unit1Windows.cpp)
     void Cascade1Click();
     void Tile1Click();
@@ -338,6 +348,7 @@ private:
     };
     QList<FloatingWindow> floatingWindows() const;
     void secondaryWindowClosed();
+    void releaseSecondaryWindows();
     bool writeDocument(QMdiSubWindow* window, const QString& path);
 
     Platform& m_platform;

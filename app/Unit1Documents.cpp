@@ -100,6 +100,7 @@ QMdiSubWindow* TForm1::createDocumentWindow()
     connect(memo, &TScrollMemo::OnKeyDown, this,
             [this](TScrollMemo*, int& key, Qt::KeyboardModifiers shift) {
                 FormKeyDown(key, shift);
+                CompletionKeyHandler(key, shift);
                 if (MacroKeyNumber(key))
                     key = 0;
             });

@@ -140,7 +140,7 @@ const MenuRow MenuRows[] = {
 
     menu("", "Options1", "&Options"),
     item("Options1", "SetFilters1", "Preferences", "", NoLists, &TForm1::SetFilters1Click),
-    item("Options1", "AutoComplete1", "Auto Complete..."),
+    item("Options1", "AutoComplete1", "Auto Complete...", "", NoLists, &TForm1::AutoComplete1Click),
     item("Options1", "SetFont1", "Set Font...", "", NoLists, &TForm1::SetFont1Click),
 
     menu("", "Window1", "&Window", NeedsDocument | StartsOff),

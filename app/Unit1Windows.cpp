@@ -18,6 +18,8 @@
 namespace
 {
 
+const QString HideWatcherName = QStringLiteral("HideWatcher");
+
 // Runs a function once, when the watched window is hidden (closed).
 class HideWatcher final : public QObject
 {
@@ -25,6 +27,7 @@ public:
     HideWatcher(QWidget* window, std::function<void()> onHidden)
         : QObject(window), m_onHidden(std::move(onHidden))
     {
+        setObjectName(HideWatcherName);
         window->installEventFilter(this);
     }
 
@@ -205,6 +208,13 @@ void TForm1::SetFilters1Click()
 {
     setfilters->FormShow();
     ShowSecondaryWindow(setfilters);
+}
+
+// A secondary window still open is hidden when the main window destroys it: by then the main
+// window is half gone and must not answer.
+void TForm1::releaseSecondaryWindows()
+{
+    qDeleteAll(findChildren<QObject*>(HideWatcherName));
 }
 
 void TForm1::secondaryWindowClosed()

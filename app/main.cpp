@@ -1,5 +1,6 @@
 #include "app/Unit1.h"
 #include "app/Unit7.h"
+#include "editing/Unit11.h"
 #include "editing/Unit13.h"
 #include "editing/Unit6.h"
 #include "editing/Unit9.h"
@@ -33,6 +34,7 @@ int main(int argc, char** argv)
     new Tsetfilters(form1, prompts);
     new TForm6(form1);
     new TForm9(form1);
+    new TForm11(form1);
 
     form1.show();
     return QApplication::exec();

@@ -20,23 +20,25 @@ int SelectedRow(const QListWidget* list)
     return selected.isEmpty() ? -1 : list->row(selected.first());
 }
 
-void RemoveSelectedRow(QListWidget* list)
+int RemoveSelectedRow(QListWidget* list)
 {
     const int row = SelectedRow(list);
     if (row < 0)
-        return;
+        return row;
     // Without a current row the list selects none in its place: a second click would delete
     // an entry nobody chose, and the Remove rule would see a selection nobody made.
     list->selectionModel()->clear();
     delete list->takeItem(row);
+    return row;
 }
 
-void MoveSelectedRow(QListWidget* list, int offset)
+bool MoveSelectedRow(QListWidget* list, int offset)
 {
     const int row = SelectedRow(list);
     const int target = row + offset;
     if (row < 0 || target < 0 || target >= list->count())
-        return;
+        return false;
     list->insertItem(target, list->takeItem(row));
     list->setCurrentRow(target, QItemSelectionModel::ClearAndSelect);
+    return true;
 }

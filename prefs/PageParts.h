@@ -6,7 +6,7 @@ class QListWidget;
 class QToolButton;
 class QWidget;
 
-// Parts shared by the pages of the Preferences dialog.
+// Parts shared by the pages of the Preferences dialog and by the Auto Complete dialog.
 
 // The widget with its component name.
 template <typename Widget> Widget* Named(Widget* widget, const char* name)
@@ -22,8 +22,9 @@ QToolButton* ArrowButton(Qt::ArrowType arrow, const char* name, QWidget* parent)
 
 // The selected row, or -1 when none is selected.
 int SelectedRow(const QListWidget* list);
-// Deletes the selected row, leaving none selected; nothing without a selection.
-void RemoveSelectedRow(QListWidget* list);
+// Deletes the selected row, leaving none selected, and returns its index; nothing and -1
+// without a selection.
+int RemoveSelectedRow(QListWidget* list);
 // Exchanges the selected row with its neighbour offset rows away (-1 above, 1 below), when
-// there is one; the selection moves with the row.
-void MoveSelectedRow(QListWidget* list, int offset);
+// there is one, and returns whether it did; the selection moves with the row.
+bool MoveSelectedRow(QListWidget* list, int offset);

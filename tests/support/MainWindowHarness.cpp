@@ -3,6 +3,7 @@
 #include "app/Scrlmemo.h"
 #include "app/Unit1.h"
 #include "app/Unit7.h"
+#include "editing/Unit11.h"
 #include "editing/Unit13.h"
 #include "editing/Unit6.h"
 #include "editing/Unit9.h"
@@ -13,7 +14,7 @@
 MainWindowHarness::MainWindowHarness()
     : form1(std::make_unique<TForm1>(platform)), form7(new TForm7(form1.get())),
       form13(new TForm13(form1.get())), setfilters(new Tsetfilters(*form1, prompts)),
-      form6(new TForm6(*form1)), form9(new TForm9(*form1))
+      form6(new TForm6(*form1)), form9(new TForm9(*form1)), form11(new TForm11(*form1))
 {
 }
 
@@ -28,6 +29,7 @@ void MainWindowHarness::restart()
     setfilters = new Tsetfilters(*form1, prompts);
     form6 = new TForm6(*form1);
     form9 = new TForm9(*form1);
+    form11 = new TForm11(*form1);
 }
 
 bool MainWindowHarness::show()

@@ -16,11 +16,11 @@ class TForm13;
 class Tsetfilters;
 class TForm6;
 class TForm9;
+class TForm11;
 
 // The real main window with its Open Files, Find and Highlight, Preferences, Copy/Paste
-// Special and Replace Special windows, on
-// scripted prompts, shell and clock, in a fresh test environment. Created hidden, as at
-// program start.
+// Special, Replace Special and Auto Complete windows, on scripted prompts, shell and clock,
+// in a fresh test environment. Created hidden, as at program start.
 class MainWindowHarness
 {
 public:
@@ -48,4 +48,5 @@ public:
     Tsetfilters* setfilters = nullptr; // owned by form1
     TForm6* form6 = nullptr;           // owned by form1
     TForm9* form9 = nullptr;           // owned by form1
+    TForm11* form11 = nullptr;         // owned by form1
 };
