@@ -20,6 +20,7 @@ namespace
 
 constexpr int MaxLineText = 4096;
 constexpr int LayoutSliceMs = 20; // longest stretch of laying out lines in one go
+constexpr int NearbyBlocks = 8;   // lines walked from the last position before a search
 // Marks a block whose layout holds colour formats. It stays with the layout when the
 // document joins or splits blocks (the user state does not: a join takes the second's).
 class ColoredLineMark final : public QTextBlockUserData
@@ -109,9 +110,21 @@ int TScrollMemo::fromDocPos(int docPos) const
 
 TScrollMemo::BlockAt TScrollMemo::blockAtSpecPos(int pos) const
 {
-    if (m_lastBlock.block.isValid() && pos >= m_lastBlock.specStart() &&
-        pos < m_lastBlock.specStart() + m_lastBlock.block.length() + 1)
-        return m_lastBlock;
+    if (m_lastBlock.block.isValid() && pos >= m_lastBlock.specStart()) {
+        // Positions asked for one after another, in ascending order, are found a few lines
+        // further on.
+        BlockAt at = m_lastBlock;
+        for (int step = 0; step < NearbyBlocks; ++step) {
+            if (pos < at.specStart() + at.block.length() + 1) {
+                m_lastBlock = at;
+                return at;
+            }
+            const QTextBlock next = at.block.next();
+            if (!next.isValid())
+                break;
+            at = {next, at.number + 1, at.docStart + at.block.length()};
+        }
+    }
     m_lastBlock = findBlockAtSpecPos(pos);
     return m_lastBlock;
 }
@@ -164,15 +177,19 @@ TScrollMemo::BlockAt TScrollMemo::stepToBlockAt(int pos, QTextBlock block) const
     return at;
 }
 
-int TScrollMemo::toDocPos(int pos, Snap snap) const
+int TScrollMemo::boundaryDocPos(int pos) const
 {
     pos = qBound(0, pos, TextLength());
     const BlockAt at = blockAtSpecPos(pos);
     // A position between the CR and the LF of a break means the end of the line.
-    const int inLine = qMin(pos - at.specStart(), at.block.length() - 1);
-    const int docPos = at.docStart + inLine;
+    return at.docStart + qMin(pos - at.specStart(), at.block.length() - 1);
+}
+
+int TScrollMemo::toDocPos(int pos, Snap snap) const
+{
+    const int docPos = boundaryDocPos(pos);
     // Nor can a position fall between the two halves of a character beyond 16 bits.
-    if (inLine > 0 && document()->characterAt(docPos).isLowSurrogate() &&
+    if (docPos > m_lastBlock.docStart && document()->characterAt(docPos).isLowSurrogate() &&
         document()->characterAt(docPos - 1).isHighSurrogate())
         return docPos + (snap == Snap::Forward ? 1 : -1);
     return docPos;
@@ -289,24 +306,31 @@ void TScrollMemo::ReplaceMatches(const QList<int>& positions, int length,
     edits.reserve(positions.size());
     for (int pos : positions)
         edits.push_back({pos, length, replacement});
-    ReplaceRanges(edits);
+    const int end = replaceRanges(edits);
+    if (end >= 0)
+        select(end, end, true);
 }
 
 void TScrollMemo::ReplaceRanges(const std::vector<TextEdit>& edits)
 {
+    replaceRanges(edits);
+}
+
+int TScrollMemo::replaceRanges(const std::vector<TextEdit>& edits)
+{
     if (edits.empty())
-        return;
+        return -1;
     std::vector<ColorRanges::Edit> docEdits;
     std::vector<QString> inserted;
     docEdits.reserve(edits.size());
     inserted.reserve(edits.size());
     for (const TextEdit& edit : edits) {
-        const int from = toDocPos(int(edit.pos));
+        const int from = boundaryDocPos(int(edit.pos));
         inserted.push_back(edit.inserted);
         // Texts without a CR stay shared between the edits.
         if (inserted.back().contains(u'\r'))
             normalizeLineBreaks(inserted.back());
-        docEdits.push_back({from, toDocPos(int(edit.pos + edit.removed), Snap::Forward) - from,
+        docEdits.push_back({from, boundaryDocPos(int(edit.pos + edit.removed)) - from,
                             int(inserted.back().size())});
     }
     // The colours follow all the edits in one pass; the document reports them as one change.
@@ -324,7 +348,7 @@ void TScrollMemo::ReplaceRanges(const std::vector<TextEdit>& edits)
     }
     cursor.endEditBlock();
     m_colorsFollowed = false;
-    select(cursor.position(), cursor.position(), true);
+    return cursor.position();
 }
 
 QChar TScrollMemo::CharAt(int pos) const

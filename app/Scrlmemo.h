@@ -54,11 +54,14 @@ public:
     void SelectAllText();
     void ScrollCaretIntoView();
     // Replaces length characters at each position (ascending, not overlapping, positions in
-    // the text before the first replacement) by the replacement, as one undo step; the caret
+    // the text before the first replacement, between whole characters) by the replacement, as
+    // one undo step; the caret
     // ends after the last one. Colours follow as for ReplaceSelection.
     void ReplaceMatches(const QList<int>& positions, int length, const QString& replacement);
-    // The edits (positions of the text before them, ascending, not overlapping) as one undo
-    // step, colours following as above; the caret ends after the last one.
+    // The edits (positions of the text before them, ascending, not overlapping, each between
+    // whole characters as a search of the text finds them) as one undo step, colours
+    // following as above. The caret and the selection stay with the text around them, and
+    // nothing scrolls.
     void ReplaceRanges(const std::vector<TextEdit>& edits);
     // The character at pos: CR and LF for the two halves of a line break; null at the end.
     QChar CharAt(int pos) const;
@@ -175,6 +178,8 @@ protected:
     virtual void RaiseHScroll(short code);
 
 private:
+    // ReplaceRanges, giving the document position after the last edit (-1 without edits).
+    int replaceRanges(const std::vector<TextEdit>& edits);
     void onContentsChange(int from, int removed, int added);
     void followEditWithColors(int from, int removed, int added);
     void onTextChanged();
@@ -221,6 +226,8 @@ private:
     BlockAt blockAtSpecPos(int pos) const;
     BlockAt findBlockAtSpecPos(int pos) const;
     BlockAt stepToBlockAt(int pos, QTextBlock block) const;
+    // toDocPos for a position known to lie between whole characters.
+    int boundaryDocPos(int pos) const;
 
     ColorRanges m_colors;
     mutable BlockAt m_lastBlock;     // the block of the last position converted

@@ -20,7 +20,7 @@ template <typename Change> QString eachCharacter(QStringView text, Change change
 
 QString AsciiUpperCase(QStringView text)
 {
-    return eachCharacter(text, AsciiUpperChar);
+    return eachCharacter(text, [](QChar c) { return AsciiUpperChar(c); });
 }
 
 QString AsciiLowerCase(QStringView text)

@@ -54,10 +54,12 @@ Run replaceIn(TForm1& form1, TForm9& dialog, const QStringList& paths, const QSt
     QCoreApplication::processEvents();
     dialog.Memo1->SetFullText(find);
     dialog.Memo2->SetFullText(replacement);
+    // Until the closing message and the active document drawn anew; the word-wrap layout
+    // of the changed lines goes on afterwards in slices between the user's input.
     QElapsedTimer timer;
     timer.start();
     dialog.Button1Click();
-    QCoreApplication::processEvents();
+    form1.ActiveMemo()->viewport()->repaint();
     Run run{timer.nsecsElapsed() / 1e6, 0};
     for (QMdiSubWindow* window : form1.DocumentWindows()) {
         TScrollMemo* memo = TForm1::MemoOf(window);

@@ -48,7 +48,8 @@ std::vector<TextEdit> onePassEdits(QStringView text, QStringView find, QStringVi
 class ScannedText
 {
 public:
-    void append(QChar c, qsizetype origin)
+    // Characters of the original text from origin on, or (origin -1) of a replacement.
+    void append(QStringView characters, qsizetype origin)
     {
         const bool continues =
             !m_runs.empty() &&
@@ -57,8 +58,10 @@ public:
                               m_runs.back().origin + runLength(m_runs.size() - 1) == origin);
         if (!continues)
             m_runs.push_back({m_text.size(), origin});
-        m_text += c;
+        m_text += characters;
     }
+
+    void reserve(qsizetype size) { m_text.reserve(size); }
 
     void chop(qsizetype count)
     {
@@ -70,24 +73,29 @@ public:
     const QString& text() const { return m_text; }
 
     // The edits of original that give this text.
-    std::vector<TextEdit> edits(QStringView original) const
+    // The edits of original that give this text. Inserted text that is the replacement
+    // shares it.
+    std::vector<TextEdit> edits(QStringView original, const QString& replacement) const
     {
         std::vector<TextEdit> edits;
         qsizetype kept = 0; // the original before kept is accounted for
-        QString inserted;
+        qsizetype insertedFrom = 0;
+        auto addEdit = [&](qsizetype to, qsizetype insertedTo) {
+            const QStringView inserted =
+                QStringView(m_text).mid(insertedFrom, insertedTo - insertedFrom);
+            if (to > kept || !inserted.isEmpty())
+                edits.push_back(
+                    {kept, to - kept, inserted == replacement ? replacement : inserted.toString()});
+        };
         for (std::size_t i = 0; i < m_runs.size(); ++i) {
             const Run& run = m_runs[i];
-            if (run.origin < 0) {
-                inserted += QStringView(m_text).mid(run.start, runLength(i));
-                continue;
-            }
-            if (run.origin > kept || !inserted.isEmpty())
-                edits.push_back({kept, run.origin - kept, inserted});
-            inserted.clear();
+            if (run.origin < 0)
+                continue; // replacement characters lie between runs of the original
+            addEdit(run.origin, run.start);
             kept = run.origin + runLength(i);
+            insertedFrom = run.start + runLength(i);
         }
-        if (kept < original.size() || !inserted.isEmpty())
-            edits.push_back({kept, original.size() - kept, inserted});
+        addEdit(original.size(), m_text.size());
         return edits;
     }
 
@@ -145,43 +153,64 @@ class RepeatedReplacement
 public:
     RepeatedReplacement(QStringView text, QStringView find, QStringView replacement, bool matchCase)
         : m_text(text), m_replacement(replacement), m_matchCase(matchCase),
-          m_matcher(foldedFor(find, matchCase))
+          m_matcher(foldedFor(find, matchCase)), m_searchedFind(foldedFor(find, matchCase))
     {
+        // Without match case the plain searches look through a copy with a-z folded.
+        if (!matchCase)
+            m_foldedText = AsciiUpperCase(text);
+        m_searchedText = matchCase ? text : QStringView(m_foldedText);
     }
 
     bool run()
     {
+        const qsizetype length = m_matcher.length();
         const qsizetype limit =
             WorkPerCharacter * (m_text.size() + m_replacement.size()) + MinimumWork;
         // Replacement text still to scan: an offset into it per replacement made, the
         // latest on top.
         std::vector<qsizetype> pending;
-        qsizetype next = 0; // the next character of the original text
+        qsizetype next = 0;    // the next character of the original text
+        qsizetype resumed = 0; // where the original text was last taken up again
         qsizetype state = 0;
-        for (qsizetype work = 0;; ++work) {
-            if (work > limit)
-                return false;
-            QChar c;
-            qsizetype origin = -1;
-            if (!pending.empty()) {
-                c = m_replacement[pending.back()];
-                if (++pending.back() == m_replacement.size())
+        m_scanned.reserve(m_text.size());
+        for (qsizetype work = 0; work <= limit; ++work) {
+            if (pending.empty() && next - resumed >= length - 1) {
+                // No occurrence can reach back into what came before resumed: the next one
+                // lies in the original text, found by a plain search.
+                const qsizetype found = m_searchedText.indexOf(m_searchedFind, resumed);
+                const qsizetype end = found < 0 ? m_text.size() : found + length;
+                m_scanned.append(m_text.mid(next, end - next), next);
+                work += end - next;
+                next = end;
+                if (found < 0)
+                    return true;
+            } else if (!pending.empty()) {
+                const QChar c = m_replacement[pending.back()];
+                if (++pending.back() == m_replacement.size()) {
                     pending.pop_back();
+                    resumed = next;
+                }
+                m_scanned.append(QStringView(&c, 1), -1);
+                state = m_matcher.next(state, fold(c));
+                if (state < length)
+                    continue;
             } else if (next < m_text.size()) {
-                origin = next;
-                c = m_text[next++];
+                m_scanned.append(m_text.mid(next, 1), next);
+                state = m_matcher.next(state, fold(m_text[next++]));
+                if (state < length)
+                    continue;
             } else {
                 return true;
             }
-            m_scanned.append(c, origin);
-            state = m_matcher.next(state, fold(c));
-            if (state == m_matcher.length()) {
-                m_scanned.chop(m_matcher.length());
-                state = stateAtEnd();
-                if (!m_replacement.isEmpty())
-                    pending.push_back(0);
-            }
+            // The scanned text ends with an occurrence: it gives way to the replacement.
+            m_scanned.chop(length);
+            state = stateAtEnd();
+            if (m_replacement.isEmpty())
+                resumed = next;
+            else
+                pending.push_back(0);
         }
+        return false;
     }
 
     const ScannedText& scanned() const { return m_scanned; }
@@ -205,6 +234,9 @@ private:
     QStringView m_replacement;
     bool m_matchCase;
     PatternMatcher m_matcher;
+    QString m_foldedText;
+    QStringView m_searchedText; // the text as the plain searches see it
+    QString m_searchedFind;
     ScannedText m_scanned;
 };
 
@@ -220,7 +252,7 @@ std::vector<TextEdit> RepeatedReplacementEdits(QStringView text, QStringView fin
         if (scan.run()) {
             if (scan.scanned().text() == text)
                 return {};
-            return realEdits(text, scan.scanned().edits(text));
+            return realEdits(text, scan.scanned().edits(text, replacement.toString()));
         }
     }
     const std::vector<TextEdit> edits =
