@@ -108,6 +108,9 @@ void TForm9::Button1Click()
         }
     }
     m_main.showInformation(tr("Tavro has finished going through the document(s)."));
+    // The message box gives the focus back to the main window, which is disabled while the
+    // dialog is open.
+    activateWindow();
 }
 
 void TForm9::ReplaceInDocument(TScrollMemo* memo, bool matchCase)
