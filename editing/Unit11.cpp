@@ -34,11 +34,7 @@ TForm11::TForm11(TForm1& mainWindow) : QDialog(&mainWindow), m_main(mainWindow)
     Form11 = this;
     setObjectName("Form11");
     setWindowTitle(tr("Auto Complete"));
-    setModal(false);
-    // No minimizing (which would leave the main window disabled behind a hidden dialog) and
-    // no maximizing.
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                   Qt::WindowCloseButtonHint);
+    MakeSecondaryDialog(this);
     StrSet1 = new TStrSet(this);
     createControls();
     createLayout();

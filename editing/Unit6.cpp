@@ -34,9 +34,7 @@ TForm6::TForm6(TForm1& mainWindow) : QDialog(&mainWindow), m_main(mainWindow)
 {
     Form6 = this;
     setObjectName("Form6");
-    setModal(false);
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                   Qt::WindowCloseButtonHint);
+    MakeSecondaryDialog(this);
 
     Notebook1 = Named(new QStackedWidget(this), "Notebook1");
     Notebook1->addWidget(createPage("Paste", tr("Before pasting: "),
@@ -53,10 +51,7 @@ TForm6::TForm6(TForm1& mainWindow) : QDialog(&mainWindow), m_main(mainWindow)
     connect(Button1, &QPushButton::clicked, this, &TForm6::Button1Click);
     connect(Button2, &QPushButton::clicked, this, &QDialog::reject);
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(Button1);
-    buttons->addWidget(Button2);
+    QHBoxLayout* buttons = ButtonRow(Button1, Button2);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(Notebook1);
     layout->addLayout(buttons);

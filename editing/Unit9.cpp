@@ -34,9 +34,7 @@ TForm9::TForm9(TForm1& mainWindow) : QDialog(&mainWindow), m_main(mainWindow)
     Form9 = this;
     setObjectName("Form9");
     setWindowTitle(tr("Replace Special"));
-    setModal(false);
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                   Qt::WindowCloseButtonHint);
+    MakeSecondaryDialog(this);
 
     Memo1 = createTextBox("Memo1");
     Memo2 = createTextBox("Memo2");
@@ -54,10 +52,7 @@ TForm9::TForm9(TForm1& mainWindow) : QDialog(&mainWindow), m_main(mainWindow)
     connect(Button1, &QPushButton::clicked, this, &TForm9::Button1Click);
     connect(Button2, &QPushButton::clicked, this, &QDialog::reject);
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(Button1);
-    buttons->addWidget(Button2);
+    QHBoxLayout* buttons = ButtonRow(Button1, Button2);
     auto* layout = new QVBoxLayout(this);
     for (QWidget* widget : std::initializer_list<QWidget*>{findLabel, Memo1, replaceLabel, Memo2,
                                                            RadioButton1, RadioButton2, CheckBox1})

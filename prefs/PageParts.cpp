@@ -1,6 +1,9 @@
 #include "prefs/PageParts.h"
 
+#include <QDialog>
+#include <QHBoxLayout>
 #include <QListWidget>
+#include <QPushButton>
 #include <QToolButton>
 
 QToolButton* ArrowButton(Qt::ArrowType arrow, const char* name, QWidget* parent)
@@ -41,4 +44,20 @@ bool MoveSelectedRow(QListWidget* list, int offset)
     list->insertItem(target, list->takeItem(row));
     list->setCurrentRow(target, QItemSelectionModel::ClearAndSelect);
     return true;
+}
+
+void MakeSecondaryDialog(QDialog* dialog)
+{
+    dialog->setModal(false);
+    dialog->setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                           Qt::WindowCloseButtonHint);
+}
+
+QHBoxLayout* ButtonRow(QPushButton* first, QPushButton* second)
+{
+    auto* row = new QHBoxLayout;
+    row->addStretch();
+    row->addWidget(first);
+    row->addWidget(second);
+    return row;
 }

@@ -2,11 +2,20 @@
 
 #include <QString>
 
+class QDialog;
+class QHBoxLayout;
 class QListWidget;
+class QPushButton;
 class QToolButton;
 class QWidget;
 
-// Parts shared by the pages of the Preferences dialog and by the Auto Complete dialog.
+// Parts shared by the pages of the Preferences dialog and by the other dialogs.
+
+// A dialog shown without modality while the main window is disabled: a title bar with a close
+// box only, for minimizing would leave the main window disabled behind a hidden dialog.
+void MakeSecondaryDialog(QDialog* dialog);
+// The two buttons of a dialog's bottom row, at its right.
+QHBoxLayout* ButtonRow(QPushButton* first, QPushButton* second);
 
 // The widget with its component name.
 template <typename Widget> Widget* Named(Widget* widget, const char* name)

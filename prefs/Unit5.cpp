@@ -113,11 +113,7 @@ Tsetfilters::Tsetfilters(TForm1& mainWindow, Prompts& prompts)
     setfilters = this;
     setObjectName("setfilters");
     setWindowTitle(tr("Preferences"));
-    setModal(false);
-    // A fixed dialog: no minimizing (which would leave the main window disabled behind a
-    // hidden dialog) and no maximizing.
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                   Qt::WindowCloseButtonHint);
+    MakeSecondaryDialog(this);
 
     PageControl1 = Named(new QTabWidget(this), "PageControl1");
     PageControl1->setUsesScrollButtons(false); // all five tabs in sight
@@ -129,10 +125,7 @@ Tsetfilters::Tsetfilters(TForm1& mainWindow, Prompts& prompts)
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(PageControl1);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(Button1);
-    buttons->addWidget(Button2);
+    QHBoxLayout* buttons = ButtonRow(Button1, Button2);
     layout->addLayout(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
     adjustSize();
