@@ -61,6 +61,21 @@ QStringList splitAtLineBreaks(const QString& text)
     return normalized.split(u'\n');
 }
 
+// Where a document position lies after the edits: moved along by those before it; one
+// inside a replaced stretch goes to its start, one at its start stays before the new text.
+int positionAfterEdits(int docPos, const std::vector<ColorRanges::Edit>& edits)
+{
+    int shift = 0;
+    for (const ColorRanges::Edit& edit : edits) {
+        if (edit.pos >= docPos)
+            break;
+        if (docPos < edit.pos + edit.removed)
+            return edit.pos + shift;
+        shift += edit.added - edit.removed;
+    }
+    return docPos + shift;
+}
+
 bool containsSeparatorCharacters(QStringView text)
 {
     return text.contains(QChar::LineSeparator) || text.contains(QChar::ParagraphSeparator);
@@ -333,6 +348,7 @@ int TScrollMemo::replaceRanges(const std::vector<TextEdit>& edits)
         docEdits.push_back({from, boundaryDocPos(int(edit.pos + edit.removed)) - from,
                             int(inserted.back().size())});
     }
+    const Selection before = selection();
     // The colours follow all the edits in one pass; the document reports them as one change.
     m_colors.applyEdits(docEdits);
     m_colorsFollowed = true;
@@ -348,6 +364,8 @@ int TScrollMemo::replaceRanges(const std::vector<TextEdit>& edits)
     }
     cursor.endEditBlock();
     m_colorsFollowed = false;
+    select(positionAfterEdits(before.anchor, docEdits),
+           positionAfterEdits(before.position, docEdits), false);
     return cursor.position();
 }
 

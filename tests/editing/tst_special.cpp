@@ -33,8 +33,8 @@ namespace
 // start. nullopt when it has not ended after maxPasses replacements or has grown beyond
 // maxLength.
 std::optional<QString> literalReplacement(const QString& text, const QString& find,
-                                          const QString& replacement, bool matchCase,
-                                          int maxPasses, int maxLength)
+                                          const QString& replacement, bool matchCase, int maxPasses,
+                                          int maxLength)
 {
     QString working = text;
     const QString key = matchCase ? find : AsciiUpperCase(find);
@@ -94,6 +94,7 @@ private Q_SLOTS:
     void replacesInAllDocuments();
     void replacesInSelectedDocuments();
     void replacesAcrossLineBreaks();
+    void changedDocumentKeepsCaretAndHighlights();
 };
 
 void TestSpecial::repeatedReplacement_data()
@@ -519,6 +520,28 @@ void TestSpecial::replacesAcrossLineBreaks()
     QCOMPARE(memo->FullText(), "1\r\n2 a b\r\n1\r\n2");
     memo->UndoLast();
     QCOMPARE(memo->FullText(), "a\r\nb a b\r\na\r\nb");
+}
+
+// The caret, the selection and the highlights stay with the text around them.
+void TestSpecial::changedDocumentKeepsCaretAndHighlights()
+{
+    MainWindowHarness h;
+    TScrollMemo* memo = h.showWithText("ab ab\r\nyy ab", 8, 2);
+    QVERIFY(memo);
+    memo->SetRangeColor(7, 2, h.form1->HighlightColor); // "yy"
+    TRIGGER_ACTION(h.form1.get(), "ReplaceSpecial1");
+    h.form9->Memo1->SetFullText("ab");
+    h.form9->Memo2->SetFullText("long");
+    h.prompts.answerMessage(Answer::Ok);
+    h.form9->Button1Click();
+    QCOMPARE(memo->FullText(), "long long\r\nyy long");
+    QCOMPARE(memo->SelStart(), 12);
+    QCOMPARE(memo->SelLength(), 2);
+    QCOMPARE(memo->SelectedText(), "y ");
+    const ColorRanges& colors = memo->Colors();
+    QCOMPARE(colors.size(), std::size_t(1));
+    QCOMPARE(memo->fromDocPos(colors.ranges().front().start), 11);
+    QCOMPARE(memo->fromDocPos(colors.ranges().front().end), 13);
 }
 
 QTEST_MAIN(TestSpecial)
