@@ -29,19 +29,6 @@ std::vector<TextEdit> realEdits(QStringView text, std::vector<TextEdit> edits)
     return edits;
 }
 
-std::vector<TextEdit> onePassEdits(QStringView text, QStringView find, QStringView replacement,
-                                   bool matchCase)
-{
-    const QString foldedText = foldedFor(text, matchCase);
-    const QString foldedFind = foldedFor(find, matchCase);
-    std::vector<TextEdit> edits;
-    const QString inserted = replacement.toString();
-    for (qsizetype at = foldedText.indexOf(foldedFind); at >= 0;
-         at = foldedText.indexOf(foldedFind, at + find.size()))
-        edits.push_back({at, find.size(), inserted});
-    return edits;
-}
-
 // The text as it is built: what lies before the scan, holding no occurrence. Each stretch
 // of it comes either from the original text or from replacements, so that the result can be
 // told as edits of the original.
@@ -115,12 +102,15 @@ private:
     std::vector<Run> m_runs;
 };
 
-// Finds the occurrences of a pattern in a stream of characters: the state is the length of
-// the longest end of the stream read so far that begins the pattern.
+// Finds the occurrences of a pattern in a stream of characters, in time linear in the
+// stream whatever the pattern: the state is the length of the longest end of the stream read
+// so far that begins the pattern. Without match case the letters a-z and A-Z match either
+// case.
 class PatternMatcher
 {
 public:
-    explicit PatternMatcher(QString pattern) : m_pattern(std::move(pattern))
+    PatternMatcher(QStringView pattern, bool matchCase)
+        : m_pattern(foldedFor(pattern, matchCase)), m_matchCase(matchCase)
     {
         // m_border[i]: the longest proper border of the pattern's first i characters.
         m_border.assign(m_pattern.size() + 1, 0);
@@ -135,6 +125,8 @@ public:
 
     qsizetype next(qsizetype state, QChar c) const
     {
+        if (!m_matchCase)
+            c = AsciiUpperChar(c);
         if (state == length())
             state = m_border[state];
         while (state > 0 && m_pattern[state] != c)
@@ -142,23 +134,42 @@ public:
         return m_pattern[state] == c ? state + 1 : 0;
     }
 
+    // The first occurrence in text at or after from, or -1.
+    qsizetype find(QStringView text, qsizetype from = 0) const
+    {
+        qsizetype state = 0;
+        for (qsizetype i = from; i < text.size(); ++i) {
+            state = next(state, text[i]);
+            if (state == length())
+                return i + 1 - length();
+        }
+        return -1;
+    }
+
 private:
     QString m_pattern;
+    bool m_matchCase;
     std::vector<qsizetype> m_border;
 };
+
+// Each occurrence of the original text replaced once, left to right.
+std::vector<TextEdit> onePassEdits(QStringView text, const PatternMatcher& matcher,
+                                   QStringView replacement)
+{
+    std::vector<TextEdit> edits;
+    const QString inserted = replacement.toString();
+    for (qsizetype at = matcher.find(text); at >= 0; at = matcher.find(text, at + matcher.length()))
+        edits.push_back({at, matcher.length(), inserted});
+    return edits;
+}
 
 // The repeated replacement in one scan; false when it would work beyond its limit.
 class RepeatedReplacement
 {
 public:
-    RepeatedReplacement(QStringView text, QStringView find, QStringView replacement, bool matchCase)
-        : m_text(text), m_replacement(replacement), m_matchCase(matchCase),
-          m_matcher(foldedFor(find, matchCase)), m_searchedFind(foldedFor(find, matchCase))
+    RepeatedReplacement(QStringView text, const PatternMatcher& matcher, QStringView replacement)
+        : m_text(text), m_replacement(replacement), m_matcher(matcher)
     {
-        // Without match case the plain searches look through a copy with a-z folded.
-        if (!matchCase)
-            m_foldedText = AsciiUpperCase(text);
-        m_searchedText = matchCase ? text : QStringView(m_foldedText);
     }
 
     bool run()
@@ -169,45 +180,36 @@ public:
         // Replacement text still to scan: an offset into it per replacement made, the
         // latest on top.
         std::vector<qsizetype> pending;
-        qsizetype next = 0;    // the next character of the original text
-        qsizetype resumed = 0; // where the original text was last taken up again
+        qsizetype next = 0; // the next character of the original text
         qsizetype state = 0;
         m_scanned.reserve(m_text.size());
-        for (qsizetype work = 0; work <= limit; ++work) {
-            if (pending.empty() && next - resumed >= length - 1) {
-                // No occurrence can reach back into what came before resumed: the next one
-                // lies in the original text, found by a plain search.
-                const qsizetype found = m_searchedText.indexOf(m_searchedFind, resumed);
-                const qsizetype end = found < 0 ? m_text.size() : found + length;
-                m_scanned.append(m_text.mid(next, end - next), next);
-                work += end - next;
-                next = end;
-                if (found < 0)
-                    return true;
-            } else if (!pending.empty()) {
+        for (qsizetype work = 0; work <= limit;) {
+            if (!pending.empty()) {
                 const QChar c = m_replacement[pending.back()];
-                if (++pending.back() == m_replacement.size()) {
+                if (++pending.back() == m_replacement.size())
                     pending.pop_back();
-                    resumed = next;
-                }
                 m_scanned.append(QStringView(&c, 1), -1);
-                state = m_matcher.next(state, fold(c));
+                state = m_matcher.next(state, c);
+                ++work;
                 if (state < length)
                     continue;
             } else if (next < m_text.size()) {
-                m_scanned.append(m_text.mid(next, 1), next);
-                state = m_matcher.next(state, fold(m_text[next++]));
+                // The original text up to the next occurrence goes in as one stretch.
+                qsizetype end = next;
+                while (end < m_text.size() && state < length)
+                    state = m_matcher.next(state, m_text[end++]);
+                m_scanned.append(m_text.mid(next, end - next), next);
+                work += end - next;
+                next = end;
                 if (state < length)
-                    continue;
+                    return true;
             } else {
                 return true;
             }
             // The scanned text ends with an occurrence: it gives way to the replacement.
             m_scanned.chop(length);
             state = stateAtEnd();
-            if (m_replacement.isEmpty())
-                resumed = next;
-            else
+            if (!m_replacement.isEmpty())
                 pending.push_back(0);
         }
         return false;
@@ -216,8 +218,6 @@ public:
     const ScannedText& scanned() const { return m_scanned; }
 
 private:
-    QChar fold(QChar c) const { return m_matchCase ? c : AsciiUpperChar(c); }
-
     // The scanned text holds no occurrence, so its last characters shorter than the pattern
     // decide the state.
     qsizetype stateAtEnd() const
@@ -226,17 +226,13 @@ private:
         qsizetype state = 0;
         for (qsizetype i = qMax<qsizetype>(0, text.size() - m_matcher.length() + 1);
              i < text.size(); ++i)
-            state = m_matcher.next(state, fold(text[i]));
+            state = m_matcher.next(state, text[i]);
         return state;
     }
 
     QStringView m_text;
     QStringView m_replacement;
-    bool m_matchCase;
-    PatternMatcher m_matcher;
-    QString m_foldedText;
-    QStringView m_searchedText; // the text as the plain searches see it
-    QString m_searchedFind;
+    const PatternMatcher& m_matcher;
     ScannedText m_scanned;
 };
 
@@ -247,16 +243,16 @@ std::vector<TextEdit> RepeatedReplacementEdits(QStringView text, QStringView fin
 {
     if (find.isEmpty())
         return {};
-    if (!foldedFor(replacement, matchCase).contains(foldedFor(find, matchCase))) {
-        RepeatedReplacement scan(text, find, replacement, matchCase);
+    const PatternMatcher matcher(find, matchCase);
+    if (matcher.find(replacement) < 0) {
+        RepeatedReplacement scan(text, matcher, replacement);
         if (scan.run()) {
             if (scan.scanned().text() == text)
                 return {};
             return realEdits(text, scan.scanned().edits(text, replacement.toString()));
         }
     }
-    const std::vector<TextEdit> edits =
-        realEdits(text, onePassEdits(text, find, replacement, matchCase));
+    const std::vector<TextEdit> edits = realEdits(text, onePassEdits(text, matcher, replacement));
     if (!edits.empty() && ApplyTextEdits(text, edits) == text)
         return {};
     return edits;

@@ -80,6 +80,7 @@ private Q_SLOTS:
     void repeatedReplacement();
     void repeatedReplacementMatchesTheLoop();
     void editsLeaveUnchangedStretchesAlone();
+    void longFindInRepetitiveText();
     void transforms_data();
     void transforms();
 
@@ -194,6 +195,21 @@ void TestSpecial::editsLeaveUnchangedStretchesAlone()
     QCOMPARE(edits[0].inserted, "a");
     QCOMPARE(edits[1].pos, 7);
     QCOMPARE(edits[1].removed, 2);
+}
+
+// A search that compares the find text from its end would take text length times find
+// length here.
+void TestSpecial::longFindInRepetitiveText()
+{
+    const QString find = "b" + QString(5000, u'a');
+    const QString text = QString(1000000, u'a') + find;
+    for (const QString& replacement : {QString("x"), find + "!"}) {
+        const std::vector<TextEdit> edits = RepeatedReplacementEdits(text, find, replacement, true);
+        QCOMPARE(int(edits.size()), 1);
+        QCOMPARE(edits.front().pos, 1000000);
+        QCOMPARE(edits.front().inserted, replacement);
+    }
+    QCOMPARE(RemoveRepeatedly(text, find), QString(1000000, u'a'));
 }
 
 void TestSpecial::transforms_data()
