@@ -232,6 +232,8 @@ public:
 
     // An information message with an OK button.
     void showInformation(const QString& text);
+    // Shows an error message; a macro that is running stops after the statement.
+    void showError(const QString& text);
 
     // Function-key macros (editing/Unit1Macros.cpp)
     QString MacroVariableValue; // shared by every key, macro and document for the program's run
@@ -331,8 +333,6 @@ private:
     bool searchFound(TScrollMemo* memo, int found, int length, bool replaceDialogText,
                      bool finishedReport, int savedStart, int savedLength);
     void replaceAllFromCaret(TScrollMemo* memo, const QString& text, const SearchOptions& options);
-    // Shows an error message; a macro that is running stops after the statement.
-    void showError(const QString& text);
     void invokeFromMacro(const char* command);
     void takeSelectionAsSearchText(TSearchDialog* dialog);
     void refreshActiveFileExists();

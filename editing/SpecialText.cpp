@@ -9,9 +9,17 @@ namespace
 {
 
 // How much the repeated replacement may work, in characters scanned, before it counts as
-// one that grows without end: generous for any real use.
-constexpr qsizetype WorkPerCharacter = 64;
-constexpr qsizetype MinimumWork = qsizetype(1) << 24;
+// one that does not end: a second or a few for a large document.
+constexpr qsizetype WorkPerCharacter = 16;
+constexpr qsizetype MinimumWork = qsizetype(1) << 27;
+// How large the text may grow while replacing, as a multiple of its size and beyond it.
+constexpr qsizetype GrowthFactor = 4;
+constexpr qsizetype GrowthAllowance = qsizetype(1) << 24;
+
+qsizetype sizeLimit(QStringView text)
+{
+    return GrowthFactor * text.size() + GrowthAllowance;
+}
 
 QString foldedFor(QStringView text, bool matchCase)
 {
@@ -172,22 +180,24 @@ public:
     {
     }
 
-    bool run()
+    ReplacementOutcome run()
     {
         const qsizetype length = m_matcher.length();
-        const qsizetype limit =
+        const qsizetype workLimit =
             WorkPerCharacter * (m_text.size() + m_replacement.size()) + MinimumWork;
         // Replacement text still to scan: an offset into it per replacement made, the
         // latest on top.
-        std::vector<qsizetype> pending;
+        std::vector<qint32> pending;
+        qsizetype pendingCharacters = 0;
         qsizetype next = 0; // the next character of the original text
         qsizetype state = 0;
         m_scanned.reserve(m_text.size());
-        for (qsizetype work = 0; work <= limit;) {
+        for (qsizetype work = 0; work <= workLimit;) {
             if (!pending.empty()) {
                 const QChar c = m_replacement[pending.back()];
                 if (++pending.back() == m_replacement.size())
                     pending.pop_back();
+                --pendingCharacters;
                 m_scanned.append(QStringView(&c, 1), -1);
                 state = m_matcher.next(state, c);
                 ++work;
@@ -202,17 +212,22 @@ public:
                 work += end - next;
                 next = end;
                 if (state < length)
-                    return true;
+                    return ReplacementOutcome::Done;
             } else {
-                return true;
+                return ReplacementOutcome::Done;
             }
             // The scanned text ends with an occurrence: it gives way to the replacement.
             m_scanned.chop(length);
             state = stateAtEnd();
-            if (!m_replacement.isEmpty())
-                pending.push_back(0);
+            if (m_replacement.isEmpty())
+                continue;
+            pending.push_back(0);
+            pendingCharacters += m_replacement.size();
+            if (m_scanned.text().size() + pendingCharacters + (m_text.size() - next) >
+                sizeLimit(m_text))
+                return ReplacementOutcome::TooLarge;
         }
-        return false;
+        return ReplacementOutcome::Endless;
     }
 
     const ScannedText& scanned() const { return m_scanned; }
@@ -238,29 +253,36 @@ private:
 
 } // namespace
 
-std::vector<TextEdit> RepeatedReplacementEdits(QStringView text, QStringView find,
-                                               QStringView replacement, bool matchCase)
+ReplacementResult RepeatedReplacementEdits(QStringView text, QStringView find,
+                                           QStringView replacement, bool matchCase)
 {
-    if (find.isEmpty())
+    if (find.isEmpty() || find.size() > text.size())
         return {};
     const PatternMatcher matcher(find, matchCase);
     if (matcher.find(replacement) < 0) {
         RepeatedReplacement scan(text, matcher, replacement);
-        if (scan.run()) {
-            if (scan.scanned().text() == text)
-                return {};
-            return realEdits(text, scan.scanned().edits(text, replacement.toString()));
-        }
+        const ReplacementOutcome outcome = scan.run();
+        if (outcome != ReplacementOutcome::Done)
+            return {outcome, {}};
+        if (scan.scanned().text() == text)
+            return {};
+        return {outcome, realEdits(text, scan.scanned().edits(text, replacement.toString()))};
     }
     const std::vector<TextEdit> edits = realEdits(text, onePassEdits(text, matcher, replacement));
+    qsizetype size = text.size();
+    for (const TextEdit& edit : edits)
+        size += edit.inserted.size() - edit.removed;
+    if (size > sizeLimit(text))
+        return {ReplacementOutcome::TooLarge, {}};
     if (!edits.empty() && ApplyTextEdits(text, edits) == text)
         return {};
-    return edits;
+    return {ReplacementOutcome::Done, edits};
 }
 
 QString RemoveRepeatedly(QStringView text, QStringView removed)
 {
-    return ApplyTextEdits(text, RepeatedReplacementEdits(text, removed, {}, true));
+    // Removing only shrinks the text: it always comes to an end.
+    return ApplyTextEdits(text, RepeatedReplacementEdits(text, removed, {}, true).edits);
 }
 
 QString RemoveLineBreaks(QStringView text)

@@ -13,6 +13,18 @@ class ColorRanges;
 // The text processing of Replace Special, Copy Special and Paste Special. Texts have CR LF
 // line breaks, as the editor control gives them out.
 
+// How a repeated replacement came out.
+enum class ReplacementOutcome {
+    Done,     // the edits give the result (none when nothing changes)
+    Endless,  // the replacing would not come to an end in reasonable time: no edits
+    TooLarge, // the text would grow beyond four times its size: no edits
+};
+
+struct ReplacementResult {
+    ReplacementOutcome outcome = ReplacementOutcome::Done;
+    std::vector<TextEdit> edits;
+};
+
 // Replacing the first occurrence of find by replacement, again and again from the start,
 // until no occurrence is left, as edits of the text: occurrences that earlier replacements
 // form are replaced too. Without matchCase the letters a-z and A-Z match either case. No
@@ -20,11 +32,12 @@ class ColorRanges;
 //
 // The result comes in one left-to-right scan: after a replacement the scan resumes at most
 // find's length minus one before it, since nothing before that can have changed. A
-// replacement that holds find itself would go on for ever, and some others grow the text
-// without end: those get one left-to-right pass instead, each occurrence of the text
-// replaced once and the replacements not searched again.
-std::vector<TextEdit> RepeatedReplacementEdits(QStringView text, QStringView find,
-                                               QStringView replacement, bool matchCase);
+// replacement that holds find itself would go on for ever: it gets one left-to-right pass
+// instead, each occurrence of the text replaced once and the replacements not searched
+// again. Others that make new occurrences again and again are stopped by limits of work and
+// size, and the text is left as it is.
+ReplacementResult RepeatedReplacementEdits(QStringView text, QStringView find,
+                                           QStringView replacement, bool matchCase);
 
 // Deletes text's occurrences of removed (exact case) until none is left; nothing when
 // removed is empty.

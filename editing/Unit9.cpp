@@ -108,10 +108,28 @@ void TForm9::Button1Click()
     activateWindow();
 }
 
+// A replacement that would not end, or would grow the text beyond reason, leaves the
+// document as it was and says so.
 void TForm9::ReplaceInDocument(TScrollMemo* memo, bool matchCase)
 {
-    memo->ReplaceRanges(RepeatedReplacementEdits(memo->FullText(), Memo1->FullText(),
-                                                 Memo2->FullText(), matchCase));
+    const ReplacementResult result =
+        RepeatedReplacementEdits(memo->FullText(), Memo1->FullText(), Memo2->FullText(), matchCase);
+    const QString caption = memo->parentWidget() ? memo->parentWidget()->windowTitle() : QString();
+    switch (result.outcome) {
+    case ReplacementOutcome::Done:
+        memo->ReplaceRanges(result.edits);
+        break;
+    case ReplacementOutcome::Endless:
+        m_main.showError(tr("Tavro left %1 as it was: the replacements there would not come to "
+                            "an end.")
+                             .arg(caption));
+        break;
+    case ReplacementOutcome::TooLarge:
+        m_main.showError(tr("Tavro left %1 as it was: the replacements would make it more than "
+                            "four times as large.")
+                             .arg(caption));
+        break;
+    }
 }
 
 void TForm9::FormClose()

@@ -26,6 +26,8 @@
 #include <QStackedWidget>
 #include <QTest>
 
+Q_DECLARE_METATYPE(ReplacementOutcome)
+
 namespace
 {
 
@@ -52,7 +54,7 @@ std::optional<QString> literalReplacement(const QString& text, const QString& fi
 QString replaced(const QString& text, const QString& find, const QString& replacement,
                  bool matchCase)
 {
-    return ApplyTextEdits(text, RepeatedReplacementEdits(text, find, replacement, matchCase));
+    return ApplyTextEdits(text, RepeatedReplacementEdits(text, find, replacement, matchCase).edits);
 }
 
 QString randomText(QRandomGenerator& random, int maxLength, const QList<QString>& pieces)
@@ -78,6 +80,8 @@ class TestSpecial : public QObject
 private Q_SLOTS:
     void repeatedReplacement_data();
     void repeatedReplacement();
+    void replacementsThatDoNotEnd_data();
+    void replacementsThatDoNotEnd();
     void repeatedReplacementMatchesTheLoop();
     void editsLeaveUnchangedStretchesAlone();
     void longFindInRepetitiveText();
@@ -96,6 +100,7 @@ private Q_SLOTS:
     void replacesInSelectedDocuments();
     void replacesAcrossLineBreaks();
     void changedDocumentKeepsCaretAndHighlights();
+    void documentThatWouldNotEndIsLeftAlone();
 };
 
 void TestSpecial::repeatedReplacement_data()
@@ -106,46 +111,25 @@ void TestSpecial::repeatedReplacement_data()
     QTest::addColumn<bool>("matchCase");
     QTest::addColumn<QString>("expected");
 
-    QTest::newRow("formed again") << "abb"
-                                  << "ab"
-                                  << "a" << false << "a";
-    QTest::newRow("a-z either case") << "x X"
-                                     << "x"
-                                     << "y" << false << "y y";
-    QTest::newRow("match case") << "x X"
-                                << "x"
-                                << "y" << true << "y X";
-    QTest::newRow("accents keep their case") << "é É"
-                                             << "é"
-                                             << "e" << false << "e É";
-    QTest::newRow("two lines") << "a\r\nb a b"
-                               << "a\r\nb"
-                               << "c" << false << "c a b";
-    QTest::newRow("empty find") << "abc"
-                                << ""
-                                << "x" << false << "abc";
-    QTest::newRow("nothing found") << "abc"
-                                   << "d"
-                                   << "x" << false << "abc";
-    QTest::newRow("deletion joins") << "aabb"
-                                    << "ab"
-                                    << "" << true << "";
-    QTest::newRow("cascade across text") << QString("a").repeated(5) + "b"
-                                         << "ab"
-                                         << "b" << false << "b";
+    // clang-format off
+    QTest::newRow("formed again") << "abb" << "ab" << "a" << false << "a";
+    QTest::newRow("a-z either case") << "x X" << "x" << "y" << false << "y y";
+    QTest::newRow("match case") << "x X" << "x" << "y" << true << "y X";
+    QTest::newRow("accents keep their case") << "é É" << "é" << "e" << false << "e É";
+    QTest::newRow("two lines") << "a\r\nb a b" << "a\r\nb" << "c" << false << "c a b";
+    QTest::newRow("empty find") << "abc" << "" << "x" << false << "abc";
+    QTest::newRow("find longer than text") << "ab" << "abc" << "x" << false << "ab";
+    QTest::newRow("nothing found") << "abc" << "d" << "x" << false << "abc";
+    QTest::newRow("deletion joins") << "aabb" << "ab" << "" << true << "";
+    QTest::newRow("cascade across text") << "aaaaab" << "ab" << "b" << false << "b";
+    // Many replacements for a short text, ending by themselves.
+    QTest::newRow("quadratic") << QString(3000, u'a') + QString(3000, u'b') << "ab" << "ba"
+                               << true << QString(3000, u'b') + QString(3000, u'a');
     // These would never end: one pass over the text, the replacements not searched again.
-    QTest::newRow("holds find") << "aXa"
-                                << "a"
-                                << "aa" << false << "aaXaa";
-    QTest::newRow("holds find folded") << "xXx"
-                                       << "x"
-                                       << "X" << false << "XXX";
-    QTest::newRow("same text") << "abc"
-                               << "b"
-                               << "b" << true << "abc";
-    // Grows the text without end: also one pass.
-    QTest::newRow("grows without end") << "a" + QString("b").repeated(40) << "ab"
-                                       << "baaa" << true << "baaa" + QString("b").repeated(39);
+    QTest::newRow("holds find") << "aXa" << "a" << "aa" << false << "aaXaa";
+    QTest::newRow("holds find folded") << "xXx" << "x" << "X" << false << "XXX";
+    QTest::newRow("same text") << "abc" << "b" << "b" << true << "abc";
+    // clang-format on
 }
 
 void TestSpecial::repeatedReplacement()
@@ -155,10 +139,41 @@ void TestSpecial::repeatedReplacement()
     QFETCH(QString, replacement);
     QFETCH(bool, matchCase);
     QFETCH(QString, expected);
-    const std::vector<TextEdit> edits =
-        RepeatedReplacementEdits(text, find, replacement, matchCase);
-    QCOMPARE(ApplyTextEdits(text, edits), expected);
-    QCOMPARE(edits.empty(), expected == text);
+    const ReplacementResult result = RepeatedReplacementEdits(text, find, replacement, matchCase);
+    QCOMPARE(result.outcome, ReplacementOutcome::Done);
+    QCOMPARE(ApplyTextEdits(text, result.edits), expected);
+    QCOMPARE(result.edits.empty(), expected == text);
+}
+
+// Replacements that make new occurrences again and again stop at limits of work and size,
+// leaving the text as it was.
+void TestSpecial::replacementsThatDoNotEnd_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("find");
+    QTest::addColumn<QString>("replacement");
+    QTest::addColumn<ReplacementOutcome>("outcome");
+
+    // clang-format off
+    QTest::newRow("grows for ever") << "aab" << "ab" << "bbaa" << ReplacementOutcome::TooLarge;
+    QTest::newRow("grows exponentially") << "a" + QString(40, u'b') << "ab" << "baaa"
+                                         << ReplacementOutcome::TooLarge;
+    QTest::newRow("one pass too large") << QString(4000000, u'a') << "a" << QString(10, u'a')
+                                        << ReplacementOutcome::TooLarge;
+    QTest::newRow("takes too long") << QString(20000, u'a') + QString(20000, u'b') << "ab"
+                                    << "ba" << ReplacementOutcome::Endless;
+    // clang-format on
+}
+
+void TestSpecial::replacementsThatDoNotEnd()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, find);
+    QFETCH(QString, replacement);
+    QFETCH(ReplacementOutcome, outcome);
+    const ReplacementResult result = RepeatedReplacementEdits(text, find, replacement, true);
+    QCOMPARE(result.outcome, outcome);
+    QVERIFY(result.edits.empty());
 }
 
 // The one-scan version against the loop itself, on random small texts where the loop ends.
@@ -188,7 +203,8 @@ void TestSpecial::repeatedReplacementMatchesTheLoop()
 
 void TestSpecial::editsLeaveUnchangedStretchesAlone()
 {
-    const std::vector<TextEdit> edits = RepeatedReplacementEdits(u"xabbx--ab", u"ab", u"a", true);
+    const std::vector<TextEdit> edits =
+        RepeatedReplacementEdits(u"xabbx--ab", u"ab", u"a", true).edits;
     QCOMPARE(int(edits.size()), 2);
     QCOMPARE(edits[0].pos, 1);
     QCOMPARE(edits[0].removed, 3);
@@ -204,7 +220,8 @@ void TestSpecial::longFindInRepetitiveText()
     const QString find = "b" + QString(5000, u'a');
     const QString text = QString(1000000, u'a') + find;
     for (const QString& replacement : {QString("x"), find + "!"}) {
-        const std::vector<TextEdit> edits = RepeatedReplacementEdits(text, find, replacement, true);
+        const std::vector<TextEdit> edits =
+            RepeatedReplacementEdits(text, find, replacement, true).edits;
         QCOMPARE(int(edits.size()), 1);
         QCOMPARE(edits.front().pos, 1000000);
         QCOMPARE(edits.front().inserted, replacement);
@@ -558,6 +575,28 @@ void TestSpecial::changedDocumentKeepsCaretAndHighlights()
     QCOMPARE(colors.size(), std::size_t(1));
     QCOMPARE(memo->fromDocPos(colors.ranges().front().start), 11);
     QCOMPARE(memo->fromDocPos(colors.ranges().front().end), 13);
+}
+
+void TestSpecial::documentThatWouldNotEndIsLeftAlone()
+{
+    MainWindowHarness h;
+    TScrollMemo* memo = h.showWithText("aab");
+    QVERIFY(memo);
+    TRIGGER_ACTION(h.form1.get(), "ReplaceSpecial1");
+    h.form9->Memo1->SetFullText("ab");
+    h.form9->Memo2->SetFullText("bbaa");
+    h.prompts.answerMessage(Answer::Ok);
+    h.prompts.answerMessage(Answer::Ok);
+    h.form9->Button1Click();
+    const QString caption = h.form1->ActiveDocumentWindow()->windowTitle();
+    QCOMPARE(shownMessages(h.prompts),
+             QStringList({"Error Ok: Tavro left " + caption +
+                              " as it was: the replacements would make it more than four times "
+                              "as large.",
+                          "Information Ok: Tavro has finished going through the document(s)."}));
+    QCOMPARE(memo->FullText(), "aab");
+    QVERIFY(!memo->ModifiedFlag());
+    QVERIFY(!memo->CanUndo());
 }
 
 QTEST_MAIN(TestSpecial)
