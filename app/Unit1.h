@@ -225,7 +225,7 @@ public:
                   bool finishedReport, const SearchOptions& options);
     void ReplaceStep(TScrollMemo* memo, bool replaceAll);
 
-    // Copy Special, Paste Special and Replace Special (editing/Unit1Special.cpp)
+    // Copy Special, Paste Special and Replace Special (editing/Unit1Transforms.cpp)
     void CopySpecial1Click();
     void PasteSpecial1Click();
     void ReplaceSpecial1Click();

@@ -8,7 +8,7 @@
 #include "app/TextCompare.h"
 #include "app/Unit1.h"
 #include "editing/ClipboardText.h"
-#include "editing/SpecialText.h"
+#include "editing/TextTransforms.h"
 #include "prefs/PageParts.h"
 
 #include <QButtonGroup>

@@ -7,7 +7,7 @@
 #include "app/Scrlmemo.h"
 #include "app/Unit1.h"
 #include "app/Unit7.h"
-#include "editing/SpecialText.h"
+#include "editing/TextTransforms.h"
 #include "prefs/PageParts.h"
 
 #include <QCheckBox>

@@ -9,7 +9,7 @@
 #include "app/TextCompare.h"
 #include "app/Unit1.h"
 #include "app/Unit7.h"
-#include "editing/SpecialText.h"
+#include "editing/TextTransforms.h"
 #include "editing/Unit6.h"
 #include "editing/Unit9.h"
 
@@ -73,7 +73,7 @@ QString clipboard()
 
 } // namespace
 
-class TestSpecial : public QObject
+class TestTransforms : public QObject
 {
     Q_OBJECT
 
@@ -103,7 +103,7 @@ private Q_SLOTS:
     void documentThatWouldNotEndIsLeftAlone();
 };
 
-void TestSpecial::repeatedReplacement_data()
+void TestTransforms::repeatedReplacement_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("find");
@@ -132,7 +132,7 @@ void TestSpecial::repeatedReplacement_data()
     // clang-format on
 }
 
-void TestSpecial::repeatedReplacement()
+void TestTransforms::repeatedReplacement()
 {
     QFETCH(QString, text);
     QFETCH(QString, find);
@@ -147,7 +147,7 @@ void TestSpecial::repeatedReplacement()
 
 // Replacements that make new occurrences again and again stop at limits of work and size,
 // leaving the text as it was.
-void TestSpecial::replacementsThatDoNotEnd_data()
+void TestTransforms::replacementsThatDoNotEnd_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("find");
@@ -165,7 +165,7 @@ void TestSpecial::replacementsThatDoNotEnd_data()
     // clang-format on
 }
 
-void TestSpecial::replacementsThatDoNotEnd()
+void TestTransforms::replacementsThatDoNotEnd()
 {
     QFETCH(QString, text);
     QFETCH(QString, find);
@@ -177,7 +177,7 @@ void TestSpecial::replacementsThatDoNotEnd()
 }
 
 // The one-scan version against the loop itself, on random small texts where the loop ends.
-void TestSpecial::repeatedReplacementMatchesTheLoop()
+void TestTransforms::repeatedReplacementMatchesTheLoop()
 {
     QRandomGenerator random(20261208);
     const QList<QString> pieces{"a", "b", "A", "B", "\r\n", "é"};
@@ -201,7 +201,7 @@ void TestSpecial::repeatedReplacementMatchesTheLoop()
     QVERIFY(compared > 15000);
 }
 
-void TestSpecial::editsLeaveUnchangedStretchesAlone()
+void TestTransforms::editsLeaveUnchangedStretchesAlone()
 {
     const std::vector<TextEdit> edits =
         RepeatedReplacementEdits(u"xabbx--ab", u"ab", u"a", true).edits;
@@ -215,7 +215,7 @@ void TestSpecial::editsLeaveUnchangedStretchesAlone()
 
 // A search that compares the find text from its end would take text length times find
 // length here.
-void TestSpecial::longFindInRepetitiveText()
+void TestTransforms::longFindInRepetitiveText()
 {
     const QString find = "b" + QString(5000, u'a');
     const QString text = QString(1000000, u'a') + find;
@@ -229,7 +229,7 @@ void TestSpecial::longFindInRepetitiveText()
     QCOMPARE(RemoveRepeatedly(text, find), QString(1000000, u'a'));
 }
 
-void TestSpecial::transforms_data()
+void TestTransforms::transforms_data()
 {
     QTest::addColumn<QString>("transform");
     QTest::addColumn<QString>("text");
@@ -273,7 +273,7 @@ void TestSpecial::transforms_data()
                            << "abz É";
 }
 
-void TestSpecial::transforms()
+void TestTransforms::transforms()
 {
     QFETCH(QString, transform);
     QFETCH(QString, text);
@@ -292,7 +292,7 @@ void TestSpecial::transforms()
     QCOMPARE(actual, expected);
 }
 
-void TestSpecial::copySpecial_data()
+void TestTransforms::copySpecial_data()
 {
     QTest::addColumn<int>("choice");
     QTest::addColumn<QString>("removed");
@@ -313,7 +313,7 @@ void TestSpecial::copySpecial_data()
                             << "clip\nx\ny";
 }
 
-void TestSpecial::copySpecial()
+void TestTransforms::copySpecial()
 {
     QFETCH(int, choice);
     QFETCH(QString, removed);
@@ -338,7 +338,7 @@ void TestSpecial::copySpecial()
 }
 
 // A text copied from another program has LF breaks; appending to it keeps them.
-void TestSpecial::copyAppendsAcrossTheClipboardBoundary()
+void TestTransforms::copyAppendsAcrossTheClipboardBoundary()
 {
     MainWindowHarness h;
     TScrollMemo* memo = h.showWithText("xy", 0, 1);
@@ -354,7 +354,7 @@ void TestSpecial::copyAppendsAcrossTheClipboardBoundary()
     QCOMPARE(clipboard(), "c\nxy");
 }
 
-void TestSpecial::copiesHighlightedTextOnly()
+void TestTransforms::copiesHighlightedTextOnly()
 {
     MainWindowHarness h;
     const QString text = "zero one and two\r\nthree four";
@@ -382,7 +382,7 @@ void TestSpecial::copiesHighlightedTextOnly()
     QCOMPARE(memo->FullText(), text);
 }
 
-void TestSpecial::pasteSpecial_data()
+void TestTransforms::pasteSpecial_data()
 {
     QTest::addColumn<int>("choice");
     QTest::addColumn<QString>("clipboardText"); // as another program leaves it
@@ -398,7 +398,7 @@ void TestSpecial::pasteSpecial_data()
                           << "[Hiyou]";
 }
 
-void TestSpecial::pasteSpecial()
+void TestTransforms::pasteSpecial()
 {
     QFETCH(int, choice);
     QFETCH(QString, clipboardText);
@@ -420,7 +420,7 @@ void TestSpecial::pasteSpecial()
     QCOMPARE(memo->FullText(), "[selected]");
 }
 
-void TestSpecial::dialogIsPseudoModal()
+void TestTransforms::dialogIsPseudoModal()
 {
     MainWindowHarness h;
     QVERIFY(h.showWithText("abc", 0, 1));
@@ -453,7 +453,7 @@ void TestSpecial::dialogIsPseudoModal()
 
 // Two documents changed, one untouched keeping its caret, selection, highlights, modified
 // flag and undo history; a changed one is restored by one Undo.
-void TestSpecial::replacesInAllDocuments()
+void TestTransforms::replacesInAllDocuments()
 {
     MainWindowHarness h;
     TScrollMemo* first = h.showWithText("abb");
@@ -507,7 +507,7 @@ void TestSpecial::replacesInAllDocuments()
     QCOMPARE(h.prompts.messages.size(), 1);
 }
 
-void TestSpecial::replacesInSelectedDocuments()
+void TestTransforms::replacesInSelectedDocuments()
 {
     MainWindowHarness h;
     TScrollMemo* first = h.showWithText("one");
@@ -536,7 +536,7 @@ void TestSpecial::replacesInSelectedDocuments()
     QCOMPARE(h.prompts.messages.size(), 2);
 }
 
-void TestSpecial::replacesAcrossLineBreaks()
+void TestTransforms::replacesAcrossLineBreaks()
 {
     MainWindowHarness h;
     TScrollMemo* memo = h.showWithText("a\r\nb a b\r\na\r\nb");
@@ -556,7 +556,7 @@ void TestSpecial::replacesAcrossLineBreaks()
 }
 
 // The caret, the selection and the highlights stay with the text around them.
-void TestSpecial::changedDocumentKeepsCaretAndHighlights()
+void TestTransforms::changedDocumentKeepsCaretAndHighlights()
 {
     MainWindowHarness h;
     TScrollMemo* memo = h.showWithText("ab ab\r\nyy ab", 8, 2);
@@ -577,7 +577,7 @@ void TestSpecial::changedDocumentKeepsCaretAndHighlights()
     QCOMPARE(memo->fromDocPos(colors.ranges().front().end), 13);
 }
 
-void TestSpecial::documentThatWouldNotEndIsLeftAlone()
+void TestTransforms::documentThatWouldNotEndIsLeftAlone()
 {
     MainWindowHarness h;
     TScrollMemo* memo = h.showWithText("aab");
@@ -599,5 +599,5 @@ void TestSpecial::documentThatWouldNotEndIsLeftAlone()
     QVERIFY(!memo->CanUndo());
 }
 
-QTEST_MAIN(TestSpecial)
-#include "tst_special.moc"
+QTEST_MAIN(TestTransforms)
+#include "tst_transforms.moc"

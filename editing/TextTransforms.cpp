@@ -1,4 +1,4 @@
-#include "editing/SpecialText.h"
+#include "editing/TextTransforms.h"
 
 #include "app/ColorRanges.h"
 #include "app/TextCompare.h"

@@ -3,7 +3,7 @@
 // lines of 'abbb...' (every replacement forms the next occurrence) at 1 MB and 2 MB. Beside each,
 // sed doing one pass of the same replacement over the same files in the same run.
 //
-//   build/bench/bench_special
+//   build/bench/bench_replace
 
 #include "BenchPlatform.h"
 
