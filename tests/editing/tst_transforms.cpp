@@ -71,6 +71,21 @@ QString clipboard()
     return QGuiApplication::clipboard()->text();
 }
 
+// Fills the open Replace Special dialog's two boxes.
+void setReplaceTexts(const MainWindowHarness& h, const QString& find, const QString& replacement)
+{
+    h.form9->Memo1->SetFullText(find);
+    h.form9->Memo2->SetFullText(replacement);
+}
+
+// Presses Replace All, answering the messages it is to show with OK.
+void pressReplaceAll(MainWindowHarness& h, int messages = 1)
+{
+    for (int i = 0; i < messages; ++i)
+        h.prompts.answerMessage(Answer::Ok);
+    h.form9->Button1Click();
+}
+
 } // namespace
 
 class TestTransforms : public QObject
@@ -472,8 +487,7 @@ void TestTransforms::replacesInAllDocuments()
     third->SetFullText("xABy");
 
     TRIGGER_ACTION(h.form1.get(), "ReplaceSpecial1");
-    h.form9->Memo1->SetFullText("ab");
-    h.form9->Memo2->SetFullText("a");
+    setReplaceTexts(h, "ab", "a");
     h.prompts.answerMessage(Answer::Ok);
     QTest::mouseClick(h.form9->Button1, Qt::LeftButton);
     QCOMPARE(shownMessages(h.prompts),
@@ -500,8 +514,7 @@ void TestTransforms::replacesInAllDocuments()
     h.form9->CheckBox1->setChecked(true);
     h.form9->Memo1->SetFullText("a");
     h.prompts.messages.clear();
-    h.prompts.answerMessage(Answer::Ok);
-    h.form9->Button1Click();
+    pressReplaceAll(h);
     QCOMPARE(third->FullText(), "XAY");
     QVERIFY(!third->CanUndo());
     QCOMPARE(h.prompts.messages.size(), 1);
@@ -517,20 +530,17 @@ void TestTransforms::replacesInSelectedDocuments()
     second->SetFullText("one");
     TRIGGER_ACTION(h.form1.get(), "ReplaceSpecial1");
     h.form9->RadioButton2->setChecked(true);
-    h.form9->Memo1->SetFullText("one");
-    h.form9->Memo2->SetFullText("two");
+    setReplaceTexts(h, "one", "two");
 
     // Nothing selected: nothing replaced, the message all the same.
     h.form7->ListView1->clearSelection();
-    h.prompts.answerMessage(Answer::Ok);
-    h.form9->Button1Click();
+    pressReplaceAll(h);
     QCOMPARE(first->FullText(), "one");
     QCOMPARE(second->FullText(), "one");
     QCOMPARE(h.prompts.messages.size(), 1);
 
     h.form7->EntryOf(h.form1->DocumentWindows().last())->setSelected(true);
-    h.prompts.answerMessage(Answer::Ok);
-    h.form9->Button1Click();
+    pressReplaceAll(h);
     QCOMPARE(first->FullText(), "two");
     QCOMPARE(second->FullText(), "one");
     QCOMPARE(h.prompts.messages.size(), 2);
@@ -548,8 +558,7 @@ void TestTransforms::replacesAcrossLineBreaks()
     QTest::keyClicks(h.form9->Memo1, "b");
     QCOMPARE(h.form9->Memo1->FullText(), "a\r\nb");
     h.form9->Memo2->SetFullText("1\r\n2");
-    h.prompts.answerMessage(Answer::Ok);
-    h.form9->Button1Click();
+    pressReplaceAll(h);
     QCOMPARE(memo->FullText(), "1\r\n2 a b\r\n1\r\n2");
     memo->UndoLast();
     QCOMPARE(memo->FullText(), "a\r\nb a b\r\na\r\nb");
@@ -563,10 +572,8 @@ void TestTransforms::changedDocumentKeepsCaretAndHighlights()
     QVERIFY(memo);
     memo->SetRangeColor(7, 2, h.form1->HighlightColor); // "yy"
     TRIGGER_ACTION(h.form1.get(), "ReplaceSpecial1");
-    h.form9->Memo1->SetFullText("ab");
-    h.form9->Memo2->SetFullText("long");
-    h.prompts.answerMessage(Answer::Ok);
-    h.form9->Button1Click();
+    setReplaceTexts(h, "ab", "long");
+    pressReplaceAll(h);
     QCOMPARE(memo->FullText(), "long long\r\nyy long");
     QCOMPARE(memo->SelStart(), 12);
     QCOMPARE(memo->SelLength(), 2);
@@ -583,11 +590,8 @@ void TestTransforms::documentThatWouldNotEndIsLeftAlone()
     TScrollMemo* memo = h.showWithText("aab");
     QVERIFY(memo);
     TRIGGER_ACTION(h.form1.get(), "ReplaceSpecial1");
-    h.form9->Memo1->SetFullText("ab");
-    h.form9->Memo2->SetFullText("bbaa");
-    h.prompts.answerMessage(Answer::Ok);
-    h.prompts.answerMessage(Answer::Ok);
-    h.form9->Button1Click();
+    setReplaceTexts(h, "ab", "bbaa");
+    pressReplaceAll(h, 2);
     const QString caption = h.form1->ActiveDocumentWindow()->windowTitle();
     QCOMPARE(shownMessages(h.prompts),
              QStringList({"Error Ok: Tavro left " + caption +
