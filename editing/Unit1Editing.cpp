@@ -6,8 +6,8 @@
 #include "app/Scrlmemo.h"
 #include "app/Strset.h"
 #include "app/TextFile.h"
-#include "editing/ClipboardText.h"
 #include "editing/FindDialogs.h"
+#include "editing/MemoCommands.h"
 #include "editing/SearchText.h"
 #include "platform/Clock.h"
 #include "platform/Shell.h"
@@ -63,10 +63,8 @@ void TForm1::Undo1Click()
 
 void TForm1::Cut1Click()
 {
-    if (TScrollMemo* memo = ActiveMemo()) {
-        SetClipboardText(memo->SelectedText());
-        memo->ReplaceSelection(QString());
-    }
+    if (TScrollMemo* memo = ActiveMemo())
+        CutToClipboard(*memo);
 }
 
 void TForm1::Copy1Click()
@@ -75,28 +73,17 @@ void TForm1::Copy1Click()
         memo->CopySelectionToClipboard();
 }
 
-// Pasted text never takes the highlight colour of the text around it; the caret ends after
-// it.
+// The caret ends after the pasted text.
 void TForm1::Paste1Click()
 {
     if (TScrollMemo* memo = ActiveMemo())
-        memo->PasteText(ClipboardText());
+        PasteFromClipboard(*memo);
 }
 
-// Without a selection the character at the caret goes, a whole line break at a CR.
 void TForm1::Delete1Click()
 {
-    TScrollMemo* memo = ActiveMemo();
-    if (!memo)
-        return;
-    if (memo->SelLength() >= 1) {
-        memo->DeleteSelection();
-        return;
-    }
-    if (memo->SelStart() >= memo->TextLength())
-        return;
-    memo->SetSelLength(memo->CharAt(memo->SelStart()) == u'\r' ? 2 : 1);
-    memo->ReplaceSelection(QString());
+    if (TScrollMemo* memo = ActiveMemo())
+        DeleteAtCaret(*memo);
 }
 
 // Keeps only the selected text, as one undoable replacement of the whole text.

@@ -3,21 +3,16 @@
 #include "app/Unit1.h"
 
 #include "app/Scrlmemo.h"
+#include "editing/MemoCommands.h"
 #include "editing/SearchText.h"
 #include "editing/Unit13.h"
 
 #include <QAction>
 
-// Colours plain text, uncolours highlighted text; never marks the document modified.
 void TForm1::Highlight1Click()
 {
-    TScrollMemo* memo = ActiveMemo();
-    if (!memo)
-        return;
-    const bool modified = memo->ModifiedFlag();
-    const bool plain = memo->SelectionColor() == memo->EditorFontColor();
-    memo->SetSelectionColor(plain ? HighlightColor : memo->EditorFontColor());
-    memo->SetModifiedFlag(modified);
+    if (TScrollMemo* memo = ActiveMemo())
+        ToggleHighlight(*memo, HighlightColor);
 }
 
 void TForm1::Highlight2Click()
@@ -27,17 +22,8 @@ void TForm1::Highlight2Click()
 
 void TForm1::ClearHighlights1Click()
 {
-    TScrollMemo* memo = ActiveMemo();
-    if (!memo)
-        return;
-    const bool modified = memo->ModifiedFlag();
-    const int start = memo->SelStart();
-    const int length = memo->SelLength();
-    memo->SelectAllText();
-    memo->SetSelectionColor(memo->EditorFontColor());
-    memo->SetModifiedFlag(modified);
-    memo->SetSelStart(start);
-    memo->SetSelLength(length);
+    if (TScrollMemo* memo = ActiveMemo())
+        ClearAllHighlights(*memo);
 }
 
 // Overlapping occurrences are all coloured: each search starts one character after the
