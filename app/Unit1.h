@@ -160,11 +160,18 @@ public:
     void Print1Click();
     void PageSetup1Click();
     void Exit1Click();
+    // The Open dialog's filter string and the pair chosen in it last.
+    FileDialogRequest OpenDialogFilter() const;
     // Save and Save As of a document (the active one by default); true when the text was
     // written.
     bool SaveDocument(QMdiSubWindow* window = nullptr);
     bool SaveDocumentAs(QMdiSubWindow* window = nullptr);
     QPrinter& Printer();
+
+    // Favourites (tools/Unit1Favourites.cpp)
+    void Favorites1Click();
+    void FavoriteItemClick(int index);
+    void Modify1Click();
 
     // Settings, fonts and help (Unit1Settings.cpp)
     void SetFont1Click();
@@ -350,6 +357,9 @@ private:
     void secondaryWindowClosed();
     void releaseSecondaryWindows();
     bool writeDocument(QMdiSubWindow* window, const QString& path);
+    // Shows the Open dialog as m_openRequest stands and opens the chosen files, each added to
+    // the recent documents.
+    void openChosenFiles();
 
     Platform& m_platform;
     QString m_applicationTitle;

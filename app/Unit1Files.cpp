@@ -48,6 +48,11 @@ void TForm1::Open1Click()
             caption.contains(QLatin1String("Untitled")) ? QString() : FileNamePart(caption);
         m_openRequest.folder = folderPart(caption);
     }
+    openChosenFiles();
+}
+
+void TForm1::openChosenFiles()
+{
     m_openRequest.filter = OpenFilter;
     m_openRequest.defaultSuffix = QStringLiteral("txt");
     const FileDialogResult chosen = m_platform.prompts.openFiles(m_openRequest, true);
@@ -56,6 +61,14 @@ void TForm1::Open1Click()
         OpenFileInNewWindow(file);
         AddToRecentDocuments(file);
     }
+}
+
+FileDialogRequest TForm1::OpenDialogFilter() const
+{
+    FileDialogRequest request;
+    request.filter = OpenFilter;
+    request.filterIndex = m_openRequest.filterIndex;
+    return request;
 }
 
 QMdiSubWindow* TForm1::OpenFileInNewWindow(const QString& givenPath)

@@ -70,7 +70,7 @@ const MenuRow MenuRows[] = {
     item("RecentDocuments1", "Nofiles1", "No files"),
     menu("File1", "Favorites1", "Favorites"),
     separator("Favorites1", "N15"),
-    item("Favorites1", "Modify1", "Modify..."),
+    item("Favorites1", "Modify1", "Modify...", "", NoLists, &TForm1::Modify1Click),
     item("File1", "Save1", "&Save", "Ctrl+S", NeedsDocument | StartsOff, &TForm1::Save1Click),
     item("File1", "SaveAs1", "Save &As...", "", NeedsDocument | StartsOff, &TForm1::SaveAs1Click),
     item("File1", "SaveAll1", "Save All", "Ctrl+Alt+S", NeedsDocument | StartsOff,
@@ -438,6 +438,7 @@ void TForm1::connectMenuOpenings()
     const std::pair<const char*, Handler> openings[] = {
         {"File1", &TForm1::File1Click},
         {"RecentDocuments1", &TForm1::RecentDocuments1Click},
+        {"Favorites1", &TForm1::Favorites1Click},
         {"Edit1", &TForm1::Edit1Click},
         {"Window1", &TForm1::Window1Click},
         {"PopupMenu1", &TForm1::PopupMenu1Popup},

@@ -8,6 +8,7 @@
 #include "platform/Prompts.h"
 #include "platform/Shell.h"
 #include "prefs/Unit5.h"
+#include "tools/Unit14.h"
 
 #include <QApplication>
 
@@ -35,6 +36,7 @@ int main(int argc, char** argv)
     new TForm6(form1);
     new TForm9(form1);
     new TForm11(form1);
+    new TForm14(form1, prompts);
 
     form1.show();
     return QApplication::exec();

@@ -8,13 +8,15 @@
 #include "editing/Unit6.h"
 #include "editing/Unit9.h"
 #include "prefs/Unit5.h"
+#include "tools/Unit14.h"
 
 #include <QTest>
 
 MainWindowHarness::MainWindowHarness()
     : form1(std::make_unique<TForm1>(platform)), form7(new TForm7(form1.get())),
       form13(new TForm13(form1.get())), setfilters(new Tsetfilters(*form1, prompts)),
-      form6(new TForm6(*form1)), form9(new TForm9(*form1)), form11(new TForm11(*form1))
+      form6(new TForm6(*form1)), form9(new TForm9(*form1)), form11(new TForm11(*form1)),
+      form14(new TForm14(*form1, prompts))
 {
 }
 
@@ -30,6 +32,7 @@ void MainWindowHarness::restart()
     form6 = new TForm6(*form1);
     form9 = new TForm9(*form1);
     form11 = new TForm11(*form1);
+    form14 = new TForm14(*form1, prompts);
 }
 
 bool MainWindowHarness::show()

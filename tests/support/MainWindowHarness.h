@@ -17,10 +17,11 @@ class Tsetfilters;
 class TForm6;
 class TForm9;
 class TForm11;
+class TForm14;
 
 // The real main window with its Open Files, Find and Highlight, Preferences, Copy/Paste
-// Special, Replace Special and Auto Complete windows, on scripted prompts, shell and clock,
-// in a fresh test environment. Created hidden, as at program start.
+// Special, Replace Special, Auto Complete and Favourites windows, on scripted prompts, shell
+// and clock, in a fresh test environment. Created hidden, as at program start.
 class MainWindowHarness
 {
 public:
@@ -49,4 +50,5 @@ public:
     TForm6* form6 = nullptr;           // owned by form1
     TForm9* form9 = nullptr;           // owned by form1
     TForm11* form11 = nullptr;         // owned by form1
+    TForm14* form14 = nullptr;         // owned by form1
 };
