@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <limits>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -86,58 +87,112 @@ void syncFolderOf(const QByteArray& path)
     }
 }
 
-} // namespace
+// An open file descriptor, closed when it goes.
+class Descriptor
+{
+public:
+    Descriptor() = default;
+    ~Descriptor()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    int get() const { return m_fd; }
+    void reset(int fd) { m_fd = fd; }
 
-FileResult ReadWholeFile(const QString& path, qint64 maxSize, QByteArray& bytes)
+private:
+    int m_fd = -1;
+};
+
+// Opens a regular file of at most maxSize bytes for reading; st describes it once open.
+// Everything else is refused, looked at before opening (opening some devices already does
+// something) and again on what was opened.
+FileResult openForReading(const QString& path, qint64 maxSize, Descriptor& fd, struct stat& st)
 {
     const QByteArray name = QFile::encodeName(path);
-    struct stat st {
-    };
-    // Looked at before opening: opening some devices already does something.
     if (::stat(name.constData(), &st) != 0)
         return FileResult::failure(systemReason(errno));
     if (const QString refusal = refusalOf(st, maxSize); !refusal.isEmpty())
         return FileResult::failure(refusal);
     // Non-blocking: should the name be a pipe by now, opening it does not wait for a writer.
-    const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0)
+    fd.reset(::open(name.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    if (fd.get() < 0)
         return FileResult::failure(systemReason(errno));
-    FileResult result;
-    if (::fstat(fd, &st) != 0) {
-        result = FileResult::failure(systemReason(errno));
-    } else if (const QString refusal = refusalOf(st, maxSize); !refusal.isEmpty()) {
-        result = FileResult::failure(refusal);
-    } else {
-        // One byte more than allowed tells a file that grew meanwhile.
-        QByteArray data(qMin<qint64>(st.st_size, maxSize) + 1, Qt::Uninitialized);
-        qint64 size = 0;
-        while (result.ok) {
-            if (size == data.size()) {
-                if (size > maxSize) {
-                    result = FileResult::failure(tooLargeReason(maxSize));
-                    break;
-                }
-                data.resize(qMin<qint64>(maxSize + 1, 2 * size));
-            }
-            const ssize_t got = ::read(fd, data.data() + size, size_t(data.size() - size));
-            if (got < 0 && errno == EINTR)
-                continue;
-            if (got < 0)
-                result = FileResult::failure(systemReason(errno));
-            else if (got == 0)
-                break;
-            else
-                size += got;
-        }
-        if (result.ok && size > maxSize)
-            result = FileResult::failure(tooLargeReason(maxSize));
-        if (result.ok) {
-            data.truncate(size);
-            bytes = std::move(data);
-        }
+    if (::fstat(fd.get(), &st) != 0)
+        return FileResult::failure(systemReason(errno));
+    if (const QString refusal = refusalOf(st, maxSize); !refusal.isEmpty())
+        return FileResult::failure(refusal);
+    return {};
+}
+
+// Reads up to size bytes; the count read (0 at the end), or -1 with errno set.
+ssize_t readSome(int fd, char* data, qint64 size)
+{
+    for (;;) {
+        const ssize_t got = ::read(fd, data, size_t(size));
+        if (got >= 0 || errno != EINTR)
+            return got;
     }
-    ::close(fd);
-    return result;
+}
+
+} // namespace
+
+FileResult ReadWholeFile(const QString& path, qint64 maxSize, QByteArray& bytes)
+{
+    Descriptor fd;
+    struct stat st {
+    };
+    if (const FileResult opened = openForReading(path, maxSize, fd, st); !opened.ok)
+        return opened;
+    // One byte more than allowed tells a file that grew meanwhile.
+    QByteArray data(qMin<qint64>(st.st_size, maxSize) + 1, Qt::Uninitialized);
+    qint64 size = 0;
+    for (;;) {
+        if (size == data.size()) {
+            if (size > maxSize)
+                return FileResult::failure(tooLargeReason(maxSize));
+            data.resize(qMin<qint64>(maxSize + 1, 2 * size));
+        }
+        const ssize_t got = readSome(fd.get(), data.data() + size, data.size() - size);
+        if (got < 0)
+            return FileResult::failure(systemReason(errno));
+        if (got == 0)
+            break;
+        size += got;
+    }
+    if (size > maxSize)
+        return FileResult::failure(tooLargeReason(maxSize));
+    data.truncate(size);
+    bytes = std::move(data);
+    return {};
+}
+
+FileResult ReadFileInBlocks(const QString& path, qint64 blockSize,
+                            const std::function<bool(QByteArrayView block)>& consume)
+{
+    Descriptor fd;
+    struct stat st {
+    };
+    const qint64 unlimited = std::numeric_limits<qint64>::max();
+    if (const FileResult opened = openForReading(path, unlimited, fd, st); !opened.ok)
+        return opened;
+    blockSize = qMax<qint64>(1, blockSize);
+    // A small file needs no more room than itself (and one byte to see its end).
+    QByteArray buffer(qMin<qint64>(blockSize, st.st_size + 1), Qt::Uninitialized);
+    for (;;) {
+        const ssize_t got = readSome(fd.get(), buffer.data(), buffer.size());
+        if (got < 0)
+            return FileResult::failure(systemReason(errno));
+        if (got == 0)
+            return {};
+        if (!consume(QByteArrayView(buffer.constData(), got)))
+            return {};
+        // The file grew since it was looked at: blocks as large as allowed from now on.
+        if (got == buffer.size() && buffer.size() < blockSize)
+            buffer.resize(blockSize);
+    }
 }
 
 SafeFileWriter::SafeFileWriter(const QString& path) : m_path(path) {}

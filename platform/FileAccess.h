@@ -4,8 +4,10 @@
 #include <QByteArrayView>
 #include <QString>
 
+#include <functional>
+
 // Reading and writing the files a user names or the program keeps. Every read goes through
-// ReadWholeFile, every write through SafeFileWriter.
+// ReadWholeFile or ReadFileInBlocks, every write through SafeFileWriter.
 
 // Errors are values: ok, or the reason the operation failed.
 struct FileResult {
@@ -23,6 +25,13 @@ constexpr qint64 MaxListFileSize = qint64(16) << 20;
 // socket is refused without being read (nothing blocks on it), and so is a file larger
 // than maxSize. On failure bytes is left as it was and the error says why.
 FileResult ReadWholeFile(const QString& path, qint64 maxSize, QByteArray& bytes);
+
+// Reads the file from its start in blocks of at most blockSize bytes, handing each to
+// consume, which returns false to stop early (not a failure). Refuses what ReadWholeFile
+// refuses, with the same reasons, but not for its size: memory stays within blockSize.
+// A failure after some blocks were consumed says why the rest could not be read.
+FileResult ReadFileInBlocks(const QString& path, qint64 blockSize,
+                            const std::function<bool(QByteArrayView block)>& consume);
 
 // Writes a file so that a failure leaves the old one as it was: the bytes go to a file with
 // a short temporary name in the same folder, which replaces the old file when complete.

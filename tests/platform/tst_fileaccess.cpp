@@ -90,6 +90,9 @@ private Q_SLOTS:
     void readRefusesWhatIsNotAFile_data();
     void readRefusesWhatIsNotAFile();
     void readGivesTheWholeFileUpToTheLimit();
+    void blocksMakeUpTheWholeFile();
+    void blocksStopWhenAsked();
+    void readErrorsGiveTheSystemsReason();
     void saveReplacesTheFileWithAShortTemporaryName();
     void saveKeepsPermissionsLinksAndHardLinks();
     void newFileTakesTheUsualPermissions();
@@ -127,11 +130,25 @@ void TestFileAccess::readRefusesWhatIsNotAFile()
     const int socket = path.endsWith("/socket") ? listenAt(path) : -1;
     QByteArray bytes("kept");
     const FileResult result = ReadWholeFile(path, maxSize, bytes);
+    int blocks = 0;
+    const FileResult inBlocks = ReadFileInBlocks(path, 4096, [&](QByteArrayView) {
+        ++blocks;
+        return true;
+    });
     if (socket >= 0)
         ::close(socket);
     QVERIFY(!result.ok);
     QCOMPARE(result.error, reason);
     QCOMPARE(bytes, QByteArray("kept"));
+    // Reading in blocks has no size limit; everything else it refuses alike.
+    if (maxSize == MaxDocumentSize) {
+        QVERIFY(!inBlocks.ok);
+        QCOMPARE(inBlocks.error, reason);
+        QCOMPARE(blocks, 0);
+    } else {
+        QVERIFY(inBlocks.ok);
+        QCOMPARE(blocks, 1);
+    }
 }
 
 void TestFileAccess::readGivesTheWholeFileUpToTheLimit()
@@ -148,6 +165,67 @@ void TestFileAccess::readGivesTheWholeFileUpToTheLimit()
     QVERIFY(writeFile(path, QByteArray()));
     QVERIFY(ReadWholeFile(path, MaxListFileSize, bytes).ok);
     QVERIFY(bytes.isEmpty());
+}
+
+void TestFileAccess::blocksMakeUpTheWholeFile()
+{
+    const QString path = m_dir.filePath("blocks");
+    QByteArray content(100003, Qt::Uninitialized);
+    for (int i = 0; i < content.size(); ++i)
+        content[i] = char(i * 13 + i / 256);
+    QVERIFY(writeFile(path, content));
+    for (const qint64 blockSize : {qint64(1) << 20, qint64(4096), qint64(7), qint64(1)}) {
+        QByteArray joined;
+        qint64 largest = 0;
+        bool emptyBlock = false;
+        const FileResult result = ReadFileInBlocks(path, blockSize, [&](QByteArrayView block) {
+            joined += block;
+            largest = qMax<qint64>(largest, block.size());
+            emptyBlock = emptyBlock || block.isEmpty();
+            return true;
+        });
+        QVERIFY2(result.ok, qPrintable(result.error));
+        QCOMPARE(joined, content);
+        QVERIFY(largest <= blockSize);
+        QVERIFY(!emptyBlock);
+    }
+    QVERIFY(writeFile(path, QByteArray()));
+    int calls = 0;
+    QVERIFY(ReadFileInBlocks(path, 4096, [&](QByteArrayView) {
+                ++calls;
+                return true;
+            }).ok);
+    QCOMPARE(calls, 0);
+}
+
+void TestFileAccess::blocksStopWhenAsked()
+{
+    const QString path = m_dir.filePath("stop");
+    QVERIFY(writeFile(path, QByteArray(10000, 's')));
+    int calls = 0;
+    qint64 seen = 0;
+    const FileResult result = ReadFileInBlocks(path, 1000, [&](QByteArrayView block) {
+        seen += block.size();
+        return ++calls < 3;
+    });
+    QVERIFY(result.ok); // stopping is not a failure
+    QCOMPARE(calls, 3);
+    QCOMPARE(seen, qint64(3000));
+}
+
+void TestFileAccess::readErrorsGiveTheSystemsReason()
+{
+    // A regular file that cannot be read from its start, also for root: the process's own
+    // memory at address 0.
+    const QString path = "/proc/self/mem";
+    QByteArray bytes("kept");
+    const FileResult whole = ReadWholeFile(path, MaxDocumentSize, bytes);
+    QVERIFY(!whole.ok);
+    QCOMPARE(whole.error, QString("Input/output error"));
+    QCOMPARE(bytes, QByteArray("kept"));
+    const FileResult inBlocks = ReadFileInBlocks(path, 4096, [](QByteArrayView) { return true; });
+    QVERIFY(!inBlocks.ok);
+    QCOMPARE(inBlocks.error, QString("Input/output error"));
 }
 
 void TestFileAccess::saveReplacesTheFileWithAShortTemporaryName()
