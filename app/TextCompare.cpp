@@ -38,3 +38,15 @@ bool SameTextIgnoringAsciiCase(QStringView a, QStringView b)
     }
     return true;
 }
+
+int CompareIgnoringAsciiCase(QStringView a, QStringView b)
+{
+    const qsizetype common = qMin(a.size(), b.size());
+    for (qsizetype i = 0; i < common; ++i) {
+        const char16_t left = AsciiUpperChar(a[i]).unicode();
+        const char16_t right = AsciiUpperChar(b[i]).unicode();
+        if (left != right)
+            return left < right ? -1 : 1;
+    }
+    return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
+}

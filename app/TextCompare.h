@@ -15,3 +15,5 @@ inline QChar AsciiUpperChar(QChar c)
 QString AsciiUpperCase(QStringView text);
 QString AsciiLowerCase(QStringView text);
 bool SameTextIgnoringAsciiCase(QStringView a, QStringView b);
+// Negative, zero or positive as a sorts before, with or after b, a-z and A-Z alike.
+int CompareIgnoringAsciiCase(QStringView a, QStringView b);

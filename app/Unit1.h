@@ -274,6 +274,7 @@ public:
     void SetOpenFilesShown(bool shown);
     void Stayontop1Click();
     void SetFilters1Click();
+    void BrowseFiles1Click();
     // Shows a secondary window (Preferences, Browse Files, ...) without modality but with
     // the main window disabled and Stay on Top suspended; both come back when it closes.
     void ShowSecondaryWindow(QWidget* window);
@@ -282,6 +283,8 @@ public:
     void EnableDocumentCommands(bool on);
     void UpdateCommandStates();
     void ShowCaretPosition();
+    // The caret position of any editor control (the browser's preview too) in the status bar.
+    void ShowCaretPositionOf(const TScrollMemo& memo);
     void SelectionChanged();
     void RefreshUndoButton();
     void File1Click();
@@ -327,6 +330,7 @@ private:
     void releaseMenuKeys(QMdiSubWindow* window) const;
     QPoint newWindowPosition() const;
     void showDocumentWindow(QMdiSubWindow* window);
+    void activateDocumentWindow(QMdiSubWindow* window);
     void restoreMaximizedActiveWindow();
     bool DocumentCloseQuery(QMdiSubWindow* window);
     void DocumentClosed(QMdiSubWindow* window);
@@ -365,6 +369,7 @@ private:
     QString m_applicationTitle;
     QLabel* m_statusPanel = nullptr;
     bool m_firstShowDone = false;
+    QPointer<QWidget> m_secondaryWindow; // the one shown by ShowSecondaryWindow, while open
     bool m_documentsOpen = false;                // between EnableDocumentCommands(true) and (false)
     bool m_clipboardHasText = false;             // kept by the clipboard's change signal
     int m_errorsShown = 0;                       // error messages shown so far

@@ -150,7 +150,7 @@ void TForm1::showDocumentWindow(QMdiSubWindow* window)
         window->showMaximized();
     else
         window->show();
-    MdiArea->setActiveSubWindow(window);
+    activateDocumentWindow(window);
     if (DocumentWindows().size() == 1)
         Form7->setVisible(ShowTheOpenFiles);
 
@@ -158,6 +158,22 @@ void TForm1::showDocumentWindow(QMdiSubWindow* window)
     const bool untitled = IsUntitledCaption(caption);
     Form7->AddEntry(window, FileNamePart(caption),
                     m_platform.shell.fileTypeIcon(untitled ? QStringLiteral("*.txt") : caption));
+}
+
+// A disabled document window cannot become the active one: while a secondary window keeps
+// the main window disabled (the browser opening files), it is enabled for the moment of the
+// activation, and the secondary window stays the one that takes input.
+void TForm1::activateDocumentWindow(QMdiSubWindow* window)
+{
+    if (isEnabled()) {
+        MdiArea->setActiveSubWindow(window);
+        return;
+    }
+    setEnabled(true);
+    MdiArea->setActiveSubWindow(window);
+    setEnabled(false);
+    if (m_secondaryWindow)
+        m_secondaryWindow->setEnabled(true);
 }
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event)

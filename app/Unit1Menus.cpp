@@ -81,7 +81,7 @@ const MenuRow MenuRows[] = {
     item("File1", "Properties1", "Properties", "", NeedsDocument | NeedsFile,
          &TForm1::Properties1Click),
     separator("File1"),
-    item("File1", "BrowseFiles1", "&Browse Files...", "Ctrl+B"),
+    item("File1", "BrowseFiles1", "&Browse Files...", "Ctrl+B", NoLists, &TForm1::BrowseFiles1Click),
     separator("File1"),
     item("File1", "PageSetup1", "Page Setup...", "", NoLists, &TForm1::PageSetup1Click),
     item("File1", "Print1", "&Print", "", NeedsDocument | StartsOff, &TForm1::Print1Click),

@@ -108,7 +108,12 @@ void TForm1::watchDocumentFiles()
 void TForm1::ShowCaretPosition()
 {
     if (const TScrollMemo* memo = ActiveMemo())
-        SetStatusText(caretPositionText(*memo));
+        ShowCaretPositionOf(*memo);
+}
+
+void TForm1::ShowCaretPositionOf(const TScrollMemo& memo)
+{
+    SetStatusText(caretPositionText(memo));
 }
 
 void TForm1::activateDocument(QMdiSubWindow* window)

@@ -5,6 +5,7 @@
 
 #include "app/Scrlmemo.h"
 #include "app/Unit7.h"
+#include "browser/Unit3.h"
 #include "prefs/Unit5.h"
 
 #include <QAction>
@@ -196,6 +197,7 @@ void TForm1::ShowSecondaryWindow(QWidget* window)
     // usable.
     setEnabled(false);
     window->setEnabled(true);
+    m_secondaryWindow = window;
     new HideWatcher(window, [this] { secondaryWindowClosed(); });
     window->show();
     window->raise();
@@ -210,6 +212,13 @@ void TForm1::SetFilters1Click()
     ShowSecondaryWindow(setfilters);
 }
 
+// The browser is filled by the command only, as the Preferences dialog is.
+void TForm1::BrowseFiles1Click()
+{
+    ShowSecondaryWindow(Form3);
+    Form3->FormShow();
+}
+
 // A secondary window still open is hidden when the main window destroys it: by then the main
 // window is half gone and must not answer.
 void TForm1::releaseSecondaryWindows()
@@ -219,6 +228,7 @@ void TForm1::releaseSecondaryWindows()
 
 void TForm1::secondaryWindowClosed()
 {
+    m_secondaryWindow = nullptr;
     setEnabled(true);
     if (StayOnTopSuspended)
         Stayontop1Click();

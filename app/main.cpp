@@ -1,5 +1,7 @@
 #include "app/Unit1.h"
 #include "app/Unit7.h"
+#include "browser/Unit3.h"
+#include "browser/Unit4.h"
 #include "editing/Unit11.h"
 #include "editing/Unit13.h"
 #include "editing/Unit6.h"
@@ -30,6 +32,8 @@ int main(int argc, char** argv)
     form1.CommandLineParameters = arguments;
     prompts.setParent(&form1);
     // The other windows, in their order of creation; the main window owns them.
+    new TForm4(&form1);
+    new TForm3(form1, platform);
     new TForm7(&form1);
     new TForm13(&form1);
     new Tsetfilters(form1, prompts);

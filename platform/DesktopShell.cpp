@@ -51,6 +51,13 @@ QIcon iconForFileName(const QString& nameOrPattern)
     return icon;
 }
 
+QIcon iconForFolder(bool volume)
+{
+    return QIcon::fromTheme(
+        volume ? QStringLiteral("drive-harddisk") : QStringLiteral("folder"),
+        QFileIconProvider().icon(volume ? QFileIconProvider::Drive : QFileIconProvider::Folder));
+}
+
 bool DesktopShell::openWithDefault(const QString& pathOrAddress)
 {
     const QUrl url = urlForPathOrAddress(pathOrAddress);
@@ -103,12 +110,11 @@ QList<Volume> DesktopShell::volumes()
 {
     QList<Volume> result;
     const QStorageInfo root = QStorageInfo::root();
-    result << Volume{"/", root.name() + "(/)"};
-    const QString home = QDir::homePath();
-    result << Volume{home, QDir(home).dirName() + "(" + home + ")"};
+    result << Volume{"/", root.name(), root.isValid()};
+    result << Volume{QDir::homePath(), QStringLiteral("Home"), true};
     for (const QStorageInfo& info : QStorageInfo::mountedVolumes()) {
         if (isRemovableMount(info))
-            result << Volume{info.rootPath(), info.name() + "(" + info.rootPath() + ")"};
+            result << Volume{info.rootPath(), info.name(), true};
     }
     return result;
 }

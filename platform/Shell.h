@@ -9,7 +9,8 @@ class QWidget;
 
 struct Volume {
     QString rootPath; // "/" first, then the home folder, then removable media
-    QString caption;  // label + "(" + root path + ")"
+    QString label;
+    bool labelReadable = true;
 };
 
 // The desktop: default handlers, programs, file properties, the recent-documents list,
@@ -51,3 +52,5 @@ void showOwnPropertiesDialog(const QString& path, QWidget* parent);
 
 // The MIME-type based icon for a file name or pattern; used by the shells.
 QIcon iconForFileName(const QString& nameOrPattern);
+// The desktop theme's icon of a folder (or of a drive), else Qt's own.
+QIcon iconForFolder(bool volume = false);

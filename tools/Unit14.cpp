@@ -3,10 +3,10 @@
 #include "app/ScreenFit.h"
 #include "app/Strset.h"
 #include "app/Unit1.h"
+#include "platform/Shell.h"
 #include "prefs/PageParts.h"
 #include "tools/Favourites.h"
 
-#include <QFileIconProvider>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -64,8 +64,7 @@ void TForm14::createControls()
     isfolder->setChecked(true);
     isfile = Named(new QRadioButton(tr("&File"), GroupBox1), "isfile");
     SpeedButton1 = Named(new QToolButton(GroupBox1), "SpeedButton1");
-    SpeedButton1->setIcon(QIcon::fromTheme(QStringLiteral("folder-open"),
-                                           QFileIconProvider().icon(QFileIconProvider::Folder)));
+    SpeedButton1->setIcon(QIcon::fromTheme(QStringLiteral("folder-open"), iconForFolder()));
     SpeedButton1->setToolTip(tr("Browse"));
     SpeedButton1->setAccessibleName(tr("Browse"));
 

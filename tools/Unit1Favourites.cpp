@@ -9,7 +9,6 @@
 #include "tools/Unit14.h"
 
 #include <QAction>
-#include <QFileIconProvider>
 #include <QFileInfo>
 #include <QMenu>
 
@@ -48,8 +47,7 @@ void TForm1::Favorites1Click()
             new QAction(QString(favourite.description).replace(u'&', QStringLiteral("&&")), menu);
         item->setData(i);
         item->setIcon(QFileInfo(favourite.path).isDir()
-                          ? QIcon::fromTheme(QStringLiteral("folder"),
-                                             QFileIconProvider().icon(QFileIconProvider::Folder))
+                          ? iconForFolder()
                           : m_platform.shell.fileTypeIcon(favourite.path));
         connect(item, &QAction::triggered, this, [this, i] { FavoriteItemClick(i); });
         menu->insertAction(separator, item);

@@ -3,6 +3,8 @@
 #include "app/Scrlmemo.h"
 #include "app/Unit1.h"
 #include "app/Unit7.h"
+#include "browser/Unit3.h"
+#include "browser/Unit4.h"
 #include "editing/Unit11.h"
 #include "editing/Unit13.h"
 #include "editing/Unit6.h"
@@ -12,20 +14,18 @@
 
 #include <QTest>
 
-MainWindowHarness::MainWindowHarness()
-    : form1(std::make_unique<TForm1>(platform)), form7(new TForm7(form1.get())),
-      form13(new TForm13(form1.get())), setfilters(new Tsetfilters(*form1, prompts)),
-      form6(new TForm6(*form1)), form9(new TForm9(*form1)), form11(new TForm11(*form1)),
-      form14(new TForm14(*form1, prompts))
+MainWindowHarness::MainWindowHarness() : form1(std::make_unique<TForm1>(platform))
 {
+    createOtherWindows();
 }
 
 MainWindowHarness::~MainWindowHarness() = default;
 
-void MainWindowHarness::restart()
+// In the program's order of creation; the main window owns them.
+void MainWindowHarness::createOtherWindows()
 {
-    form1.reset();
-    form1 = std::make_unique<TForm1>(platform);
+    form4 = new TForm4(form1.get());
+    form3 = new TForm3(*form1, platform);
     form7 = new TForm7(form1.get());
     form13 = new TForm13(form1.get());
     setfilters = new Tsetfilters(*form1, prompts);
@@ -33,6 +33,13 @@ void MainWindowHarness::restart()
     form9 = new TForm9(*form1);
     form11 = new TForm11(*form1);
     form14 = new TForm14(*form1, prompts);
+}
+
+void MainWindowHarness::restart()
+{
+    form1.reset();
+    form1 = std::make_unique<TForm1>(platform);
+    createOtherWindows();
 }
 
 bool MainWindowHarness::show()

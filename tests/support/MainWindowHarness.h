@@ -10,6 +10,8 @@
 #include <memory>
 
 class TForm1;
+class TForm3;
+class TForm4;
 class TScrollMemo;
 class TForm7;
 class TForm13;
@@ -19,9 +21,9 @@ class TForm9;
 class TForm11;
 class TForm14;
 
-// The real main window with its Open Files, Find and Highlight, Preferences, Copy/Paste
-// Special, Replace Special, Auto Complete and Favourites windows, on scripted prompts, shell
-// and clock, in a fresh test environment. Created hidden, as at program start.
+// The real main window with its Browse Files, Open Files, Find and Highlight, Preferences,
+// Copy/Paste Special, Replace Special, Auto Complete and Favourites windows, on scripted
+// prompts, shell and clock, in a fresh test environment. Created hidden, as at program start.
 class MainWindowHarness
 {
 public:
@@ -51,4 +53,9 @@ public:
     TForm9* form9 = nullptr;           // owned by form1
     TForm11* form11 = nullptr;         // owned by form1
     TForm14* form14 = nullptr;         // owned by form1
+    TForm4* form4 = nullptr;           // owned by form1
+    TForm3* form3 = nullptr;           // owned by form1
+
+private:
+    void createOtherWindows();
 };

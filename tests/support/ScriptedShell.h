@@ -39,5 +39,5 @@ public:
     QList<StartedProgram> startedPrograms;
     QStringList propertiesRequests;
     QStringList recentDocumentsAdded;
-    QList<Volume> volumeList{{"/", "(/)"}, {QDir::homePath(), "(" + QDir::homePath() + ")"}};
+    QList<Volume> volumeList{{"/", "", true}, {QDir::homePath(), "Home", true}};
 };
