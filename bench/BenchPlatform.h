@@ -5,6 +5,8 @@
 
 #include "app/Unit1.h"
 #include "app/Unit7.h"
+#include "browser/Unit3.h"
+#include "browser/Unit4.h"
 #include "editing/Unit13.h"
 #include "platform/Clock.h"
 #include "platform/Prompts.h"
@@ -54,13 +56,15 @@ inline void WriteBenchFile(const QString& path, const QByteArray& bytes)
         qFatal("cannot write %s", qPrintable(path));
 }
 
-// The main window with its Open Files and Find and Highlight windows, shown without a
-// document.
+// The main window with its Browse Files, Open Files and Find and Highlight windows, shown
+// without a document.
 class BenchMainWindow
 {
 public:
     BenchMainWindow()
     {
+        new TForm4(&form1);
+        new TForm3(form1, m_platform);
         new TForm7(&form1);
         new TForm13(&form1);
         form1.OpenNew = false;

@@ -565,9 +565,20 @@ void TForm3::ShellTreeView1Click(const QString& folder)
 
 // ---- Listing ---------------------------------------------------------------------------------
 
+// One icon per file type: asking the desktop for every file of a large folder takes long.
+QIcon TForm3::fileIcon(const QString& name)
+{
+    const QString extension = UpperExtension(name);
+    const QString key = extension.isEmpty() ? u'/' + name : extension;
+    auto found = m_fileIcons.constFind(key);
+    if (found == m_fileIcons.constEnd())
+        found = m_fileIcons.insert(key, m_platform.shell.fileTypeIcon(name));
+    return *found;
+}
+
 QListWidgetItem* TForm3::addFileEntry(const QString& name)
 {
-    auto* entry = new FileEntry(m_platform.shell.fileTypeIcon(name), name);
+    auto* entry = new FileEntry(fileIcon(name), name);
     entry->setFlags(entry->flags() | Qt::ItemIsEditable);
     entry->setData(FileNameRole, name);
     ListView1->addItem(entry);

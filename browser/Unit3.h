@@ -2,6 +2,8 @@
 
 #include "platform/Platform.h"
 
+#include <QHash>
+#include <QIcon>
 #include <QMainWindow>
 #include <QString>
 #include <QStringList>
@@ -120,6 +122,7 @@ private:
     QAction* action(const char* objectName) const;
     void setEnabledAll(std::initializer_list<const char*> names, bool enabled);
     void setPanelText(int panel, const QString& text);
+    QIcon fileIcon(const QString& name);
     QListWidgetItem* addFileEntry(const QString& name);
     bool existingSelectedFile(QString& path) const;
     QList<QListWidgetItem*> selectedItemsInListOrder() const;
@@ -134,8 +137,9 @@ private:
     TForm1& m_main;
     Platform& m_platform;
     QList<QLabel*> m_panels;
-    QString m_previewPath; // the file whose text the preview holds; empty when none
-    int m_volumeCount = 0; // the drive box's first entries are volumes
+    QHash<QString, QIcon> m_fileIcons; // by upper-case extension, or "/" + a name without one
+    QString m_previewPath;             // the file whose text the preview holds; empty when none
+    int m_volumeCount = 0;             // the drive box's first entries are volumes
     bool m_searching = false;
 };
 

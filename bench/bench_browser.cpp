@@ -1,20 +1,27 @@
-// Benchmark of Find in Files' search of one file, over a folder of 5,000 files of text
+// Benchmark of the Browse Files window. Find in Files over a folder of 5,000 files of text
 // (500 MB, 20-180 KB each, LF and CR LF lines, a few holding the text at their start, in the
-// middle or at the very end), beside `grep -l -i -F` over the same files in the same run: an
-// ASCII text, and one with accents (looked for as UTF-8 and as one byte a character while
-// each file is checked for being UTF-8 as a whole).
-// Both run once before the timing (the files are then in the cache); each figure is the
-// median of three runs. A second part searches repetitive files, where the text nearly
-// matches at every place, at two sizes: the time should double with the size.
+// middle or at the very end), beside `grep -l -i -F` over the same files in the same run: the
+// search of each file by itself for an ASCII text and for one with accents (looked for as
+// UTF-8 and as one byte a character while each file is checked for being UTF-8 as a whole),
+// then the whole command in the window, which repaints between files, and how soon it
+// answers Esc. Each figure is the median of three runs after one for the cache. A second
+// part searches repetitive files, where the text nearly matches at every place, at two
+// sizes: the time should double with the size. Last, the listing of a folder of 20,000
+// files beside reading the folder's names alone.
 //
-//   build/bench/bench_findinfiles
+//   build/bench/bench_browser
 
 #include "BenchPlatform.h"
 
+#include "app/Unit1.h"
 #include "browser/FolderSearch.h"
+#include "browser/Unit3.h"
 
-#include <QCoreApplication>
+#include <QApplication>
+#include <QDir>
 #include <QElapsedTimer>
+#include <QKeyEvent>
+#include <QListWidget>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QSet>
@@ -22,7 +29,9 @@
 #include <QTextStream>
 
 #include <algorithm>
+#include <atomic>
 #include <functional>
+#include <thread>
 
 namespace
 {
@@ -202,18 +211,70 @@ QString ms(double milliseconds)
     return QString("%1 ms").arg(milliseconds, 0, 'f', 0);
 }
 
+QSet<QString> listedPaths(const TForm3& browser)
+{
+    QSet<QString> paths;
+    for (const QString& name : browser.ListedNames())
+        paths.insert(browser.CurrentFolder + name);
+    return paths;
+}
+
+// Milliseconds from an Esc pressed (from another thread, as the window system would queue
+// it) some time into a search until the search has ended.
+double escapeAnswer(TForm3& browser, const QString& needle, int pressAfterMs)
+{
+    QElapsedTimer sincePress;
+    std::atomic<bool> pressed = false;
+    // Made here: a first key event creates the keyboard device, which belongs to this thread.
+    auto* escape = new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    std::thread presser([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(pressAfterMs));
+        sincePress.start();
+        pressed = true;
+        QCoreApplication::postEvent(browser.ListView1, escape);
+    });
+    browser.FindInFolderFiles(needle);
+    const double answer = pressed ? sincePress.nsecsElapsed() / 1e6 : -1;
+    presser.join();
+    QCoreApplication::processEvents();
+    return answer;
+}
+
+// Milliseconds to list 20,000 files, and to read their names alone.
+std::pair<double, double> listingTimes(TForm3& browser, const QString& folder)
+{
+    const QStringList extensions = {".txt", ".cpp", ".h", ".md", ".doc", ".json", "", ".log"};
+    for (int i = 0; i < 20000; ++i)
+        WriteBenchFile(QString("%1/name%2%3").arg(folder).arg(i).arg(extensions[i % 8]), "");
+    browser.ShellTreeView1Click(folder);
+    const double listing = timed([&] { browser.ListFolderFiles(); });
+    const double names = timed([&] {
+        if (QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System).size() != 20000)
+            qFatal("the folder is not as written");
+    });
+    if (browser.ListedNames().size() != 17500)
+        qFatal("listed %d files", int(browser.ListedNames().size()));
+    return {listing, names};
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
-    QCoreApplication app(argc, argv);
-    QTextStream out(stdout);
     QTemporaryDir dir;
     if (!dir.isValid())
         qFatal("no temporary folder");
+    PrepareBenchEnvironment(dir.path());
+    QApplication app(argc, argv);
+    QTextStream out(stdout);
+    BenchMainWindow bench;
+    bench.form1.BrowseFiles1Click();
+    TForm3& browser = *Form3;
+    QDir(dir.path()).mkdir("files");
+    const QString files = dir.filePath("files");
 
     out << "writing " << FileCount << " files..." << Qt::endl;
-    const Folder folder = makeFolder(dir.path());
+    const Folder folder = makeFolder(files);
     bool allAgree = true;
     double worstRatio = 0;
     const auto compare = [&](const QString& needle, const QSet<QString>& holding) {
@@ -239,6 +300,26 @@ int main(int argc, char** argv)
     };
     compare(AsciiNeedle, folder.holdingAscii);
     compare(QString::fromUtf8("d\xC3\xA9j\xC3\xA0 vu"), folder.holdingAccented);
+
+    browser.ShellTreeView1Click(files);
+    const double grepTime = timed([&] { grepFiles(AsciiNeedle, folder.paths); });
+    const double windowTime = timed([&] { browser.FindInFolderFiles(AsciiNeedle); });
+    const double windowRatio = windowTime / grepTime;
+    worstRatio = qMax(worstRatio, windowRatio);
+    out << QString("Find in Files in the window, '%1': %2 (grep %3, ratio %4); target <= 1.5\n")
+               .arg(AsciiNeedle, ms(windowTime), ms(grepTime))
+               .arg(windowRatio, 0, 'f', 2);
+    if (listedPaths(browser) != folder.holdingAscii) {
+        allAgree = false;
+        out << "the window listed " << browser.ListedNames().size() << " files\n";
+    }
+    std::vector<double> answers;
+    for (int pressAfter : {20, 40, 60})
+        answers.push_back(escapeAnswer(browser, AsciiNeedle, pressAfter));
+    const double slowestAnswer = *std::max_element(answers.begin(), answers.end());
+    out << QString("Esc during the search: answered within %1 ms (slowest of three); target 100 "
+                   "ms\n")
+               .arg(slowestAnswer, 0, 'f', 1);
     for (const QString& path : folder.paths)
         QFile::remove(path);
 
@@ -265,5 +346,13 @@ int main(int argc, char** argv)
     if (repetitiveFound)
         out << "found in the repetitive file, where it is not\n";
     QFile::remove(repetitive);
-    return allAgree && !repetitiveFound && worstRatio <= 1.5 ? 0 : 1;
+
+    QDir(dir.path()).mkdir("many");
+    const auto [listing, names] = listingTimes(browser, dir.filePath("many"));
+    out << QString("listing 20,000 files: %1 (their names alone %2, ratio %3); target 500 ms\n")
+               .arg(ms(listing), ms(names))
+               .arg(listing / names, 0, 'f', 1);
+    const bool fastEnough =
+        worstRatio <= 1.5 && slowestAnswer >= 0 && slowestAnswer <= 100 && listing <= 500;
+    return allAgree && !repetitiveFound && fastEnough ? 0 : 1;
 }
