@@ -370,6 +370,7 @@ private:
     QLabel* m_statusPanel = nullptr;
     bool m_firstShowDone = false;
     QPointer<QWidget> m_secondaryWindow; // the one shown by ShowSecondaryWindow, while open
+    QPointer<QMdiSubWindow> m_activatedWhileDisabled; // until the main window is active again
     bool m_documentsOpen = false;                // between EnableDocumentCommands(true) and (false)
     bool m_clipboardHasText = false;             // kept by the clipboard's change signal
     int m_errorsShown = 0;                       // error messages shown so far

@@ -162,7 +162,8 @@ void TForm1::showDocumentWindow(QMdiSubWindow* window)
 
 // A disabled document window cannot become the active one: while a secondary window keeps
 // the main window disabled (the browser opening files), it is enabled for the moment of the
-// activation, and the secondary window stays the one that takes input.
+// activation, and the secondary window stays the one that takes input. The area forgets it
+// when the main window is activated again; that activation brings it back.
 void TForm1::activateDocumentWindow(QMdiSubWindow* window)
 {
     if (isEnabled()) {
@@ -174,6 +175,7 @@ void TForm1::activateDocumentWindow(QMdiSubWindow* window)
     setEnabled(false);
     if (m_secondaryWindow)
         m_secondaryWindow->setEnabled(true);
+    m_activatedWhileDisabled = window;
 }
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event)

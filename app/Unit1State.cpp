@@ -11,6 +11,7 @@
 #include <QAction>
 #include <QFileInfo>
 #include <QFileSystemWatcher>
+#include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QSet>
 
@@ -159,6 +160,13 @@ void TForm1::PopupMenu1Popup()
 // user was in another program.
 void TForm1::FormActivate()
 {
+    // The focus comes back to the window's focus widget after this: it must be in the window
+    // that was activated.
+    if (m_activatedWhileDisabled) {
+        MdiArea->setActiveSubWindow(m_activatedWhileDisabled);
+        MemoOf(m_activatedWhileDisabled)->setFocus();
+        m_activatedWhileDisabled = nullptr;
+    }
     for (const FloatingWindow& floating : floatingWindows()) {
         if (floating.window->isVisible())
             floating.window->raise();

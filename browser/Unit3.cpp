@@ -387,11 +387,12 @@ void TForm3::createStatusBar()
     QStatusBar* bar = statusBar();
     bar->setObjectName("StatusBar1");
     bar->setSizeGripEnabled(true);
+    // Panels grow where the font needs more room than their width; the path takes the rest.
     for (int width : PanelWidths) {
         auto* panel = new QLabel;
-        panel->setFixedWidth(width);
+        panel->setMinimumWidth(width);
         panel->setTextFormat(Qt::PlainText);
-        bar->addWidget(panel);
+        bar->addWidget(panel, m_panels.size() == 2 ? 1 : 0);
         m_panels << panel;
     }
 }

@@ -408,6 +408,10 @@ void TestBrowser::downPreviewsAndEnterOpens()
     QCOMPARE(b.h.form1->ActiveMemo()->FullText(), QString("two"));
     QVERIFY(b.h.shell.recentDocumentsAdded.isEmpty());
     b.form->close();
+    // The opened document stays the active one when the main window takes over again.
+    QTest::qWait(50);
+    QCOMPARE(b.h.form1->ActiveDocumentWindow()->windowTitle(), b.path("2.txt"));
+    QCOMPARE(windowCaptions(*b.h.form1).value(0), b.path("2.txt"));
 }
 
 void TestBrowser::pastePathAndInsertPreview()
