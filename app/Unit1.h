@@ -331,6 +331,7 @@ private:
     QPoint newWindowPosition() const;
     void showDocumentWindow(QMdiSubWindow* window);
     void activateDocumentWindow(QMdiSubWindow* window);
+    void restoreDocumentFocus();
     void restoreMaximizedActiveWindow();
     bool DocumentCloseQuery(QMdiSubWindow* window);
     void DocumentClosed(QMdiSubWindow* window);

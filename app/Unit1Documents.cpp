@@ -162,8 +162,7 @@ void TForm1::showDocumentWindow(QMdiSubWindow* window)
 
 // A disabled document window cannot become the active one: while a secondary window keeps
 // the main window disabled (the browser opening files), it is enabled for the moment of the
-// activation, and the secondary window stays the one that takes input. The area forgets it
-// when the main window is activated again; that activation brings it back.
+// activation, and the secondary window stays the one that takes input.
 void TForm1::activateDocumentWindow(QMdiSubWindow* window)
 {
     if (isEnabled()) {

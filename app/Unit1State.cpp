@@ -160,18 +160,26 @@ void TForm1::PopupMenu1Popup()
 // user was in another program.
 void TForm1::FormActivate()
 {
-    // The focus comes back to the window's focus widget after this: it must be in the window
-    // that was activated.
-    if (m_activatedWhileDisabled) {
-        MdiArea->setActiveSubWindow(m_activatedWhileDisabled);
-        MemoOf(m_activatedWhileDisabled)->setFocus();
-        m_activatedWhileDisabled = nullptr;
-    }
+    restoreDocumentFocus();
     for (const FloatingWindow& floating : floatingWindows()) {
         if (floating.window->isVisible())
             floating.window->raise();
     }
     File1Click();
+}
+
+// Disabling the main window for a secondary window takes the focus from the active document,
+// and the area forgets a document window activated meanwhile. Without a focus widget Qt would
+// focus the first document window when the main window is active again, and so activate it.
+void TForm1::restoreDocumentFocus()
+{
+    QMdiSubWindow* window =
+        m_activatedWhileDisabled ? m_activatedWhileDisabled.data() : ActiveDocumentWindow();
+    m_activatedWhileDisabled = nullptr;
+    if (!window || focusWidget())
+        return;
+    MdiArea->setActiveSubWindow(window);
+    MemoOf(window)->setFocus();
 }
 
 void TForm1::changeEvent(QEvent* event)

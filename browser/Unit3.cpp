@@ -46,7 +46,8 @@ constexpr QPoint PlaceOffset(359, 150);
 constexpr QSize WindowSize(660, 500);
 constexpr int LeftPaneWidth = 201;
 constexpr int TreeRegionHeight = 149;
-constexpr int PanelWidths[] = {110, 140, 375};
+constexpr int SizePanelWidth = 110;
+constexpr int DatePanelWidth = 140;
 constexpr int ToolButtonWidth = 25;
 constexpr int ItemKindRole = Qt::UserRole + 1;
 constexpr int ItemPathRole = Qt::UserRole + 2;
@@ -387,12 +388,13 @@ void TForm3::createStatusBar()
     QStatusBar* bar = statusBar();
     bar->setObjectName("StatusBar1");
     bar->setSizeGripEnabled(true);
-    // Panels grow where the font needs more room than their width; the path takes the rest.
-    for (int width : PanelWidths) {
+    // Size and date grow where the font needs more room than their widths; the path takes
+    // the rest.
+    for (int width : {SizePanelWidth, DatePanelWidth, 0}) {
         auto* panel = new QLabel;
         panel->setMinimumWidth(width);
         panel->setTextFormat(Qt::PlainText);
-        bar->addWidget(panel, m_panels.size() == 2 ? 1 : 0);
+        bar->addWidget(panel, width == 0 ? 1 : 0);
         m_panels << panel;
     }
 }

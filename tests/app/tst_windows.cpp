@@ -9,6 +9,7 @@
 #include "app/Unit7.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QClipboard>
 #include <QDialog>
 #include <QFile>
@@ -58,6 +59,7 @@ private Q_SLOTS:
     void stayOnTopHidesFloatingWindowsAndDisablesTheirCommands();
     void secondaryWindowSuspendsStayOnTop_data();
     void secondaryWindowSuspendsStayOnTop();
+    void secondaryWindowKeepsTheActiveDocument();
     void openFilesWindowCommandsActOnFirstSelectedEntry();
     void openFilesWindowPlacedBesideMainWindow();
     void statusBarShowsLineAndColumn();
@@ -182,6 +184,24 @@ void TestWindows::secondaryWindowSuspendsStayOnTop()
         QVERIFY(h.form7->isVisible());
         QVERIFY(h.form7->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
     }
+}
+
+// Disabling the main window takes the focus from the documents; afterwards the document that
+// was active is again, not the first one.
+void TestWindows::secondaryWindowKeepsTheActiveDocument()
+{
+    MainWindowHarness h;
+    showWithThreeDocuments(h);
+    QMdiSubWindow* middle = h.form1->DocumentWindows().at(1);
+    h.form1->MdiArea->setActiveSubWindow(middle);
+    QDialog secondary(h.form1.get());
+    h.form1->ShowSecondaryWindow(&secondary);
+    QVERIFY(QTest::qWaitForWindowActive(&secondary));
+    secondary.close();
+    h.form1->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(h.form1.get()));
+    QCOMPARE(h.form1->ActiveDocumentWindow(), middle);
+    QTRY_COMPARE(QApplication::focusWidget(), h.form1->MemoOf(middle));
 }
 
 void TestWindows::openFilesWindowCommandsActOnFirstSelectedEntry()

@@ -412,6 +412,10 @@ void TestBrowser::downPreviewsAndEnterOpens()
     QTest::qWait(50);
     QCOMPARE(b.h.form1->ActiveDocumentWindow()->windowTitle(), b.path("2.txt"));
     QCOMPARE(windowCaptions(*b.h.form1).value(0), b.path("2.txt"));
+    TRIGGER_ACTION(b.h.form1.get(), "BrowseFiles1");
+    b.form->close();
+    QTest::qWait(50);
+    QCOMPARE(b.h.form1->ActiveDocumentWindow()->windowTitle(), b.path("2.txt"));
 }
 
 void TestBrowser::pastePathAndInsertPreview()
