@@ -201,8 +201,16 @@ void TForm1::FormShow()
     ApplyToolbarBits();
 }
 
+// The window system can close the main window while a secondary window keeps it disabled:
+// the secondary window is closed first, by the user.
 void TForm1::closeEvent(QCloseEvent* event)
 {
+    if (m_secondaryWindow) {
+        event->ignore();
+        m_secondaryWindow->raise();
+        m_secondaryWindow->activateWindow();
+        return;
+    }
     if (!FormCloseQuery()) {
         event->ignore();
         return;

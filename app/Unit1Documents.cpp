@@ -2,6 +2,8 @@
 
 #include "app/Unit1.h"
 
+#include "app/FocusKeeper.h"
+
 #include "app/ScreenFit.h"
 #include "app/Scrlmemo.h"
 #include "app/Unit7.h"
@@ -169,6 +171,7 @@ void TForm1::activateDocumentWindow(QMdiSubWindow* window)
         MdiArea->setActiveSubWindow(window);
         return;
     }
+    const FocusKeeper focus(m_secondaryWindow);
     setEnabled(true);
     MdiArea->setActiveSubWindow(window);
     setEnabled(false);

@@ -184,10 +184,9 @@ void TForm1::Stayontop1Click()
 
 void TForm1::ShowSecondaryWindow(QWidget* window)
 {
-    for (const FloatingWindow& floating : floatingWindows()) {
-        if (floating.window->isVisible())
-            setTopmost(floating.window, false);
-    }
+    // Hidden ones too: a first document opened meanwhile shows the Open Files window.
+    for (const FloatingWindow& floating : floatingWindows())
+        setTopmost(floating.window, false);
     StayOnTopSuspended = false;
     if (StayOnTop) {
         Stayontop1Click();
@@ -232,8 +231,6 @@ void TForm1::secondaryWindowClosed()
     setEnabled(true);
     if (StayOnTopSuspended)
         Stayontop1Click();
-    for (const FloatingWindow& floating : floatingWindows()) {
-        if (floating.window->isVisible())
-            setTopmost(floating.window, true);
-    }
+    for (const FloatingWindow& floating : floatingWindows())
+        setTopmost(floating.window, true);
 }

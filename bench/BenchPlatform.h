@@ -36,8 +36,11 @@ public:
     void showProperties(const QString&, QWidget*) override {}
     void addToRecentDocuments(const QString&) override {}
     QStringList recentDocuments() override { return {}; }
-    QIcon fileTypeIcon(const QString& name) override { return iconForFileName(name); }
+    QIcon fileTypeIcon(const QString& name) override { return m_icons.icon(name); }
     QList<Volume> volumes() override { return {}; }
+
+private:
+    FileTypeIcons m_icons;
 };
 
 // Before the application is created: offscreen unless a display is asked for, and the

@@ -240,21 +240,35 @@ double escapeAnswer(TForm3& browser, const QString& needle, int pressAfterMs)
     return answer;
 }
 
-// Milliseconds to list 20,000 files, and to read their names alone.
-std::pair<double, double> listingTimes(TForm3& browser, const QString& folder)
+struct Listing {
+    double listed = 0; // until the list is shown
+    double icons = 0;  // until every entry has its icon, the user's input served meanwhile
+    double names = 0;  // reading the names alone
+};
+
+// Milliseconds to list 20,000 files named by nameOf the first time (the icons of their
+// types not known yet), and to read their names alone.
+Listing listingTimes(TForm3& browser, const QString& folder,
+                     const std::function<QString(int)>& nameOf)
 {
-    const QStringList extensions = {".txt", ".cpp", ".h", ".md", ".doc", ".json", "", ".log"};
+    QDir(folder).removeRecursively();
+    QDir().mkpath(folder);
     for (int i = 0; i < 20000; ++i)
-        WriteBenchFile(QString("%1/name%2%3").arg(folder).arg(i).arg(extensions[i % 8]), "");
+        WriteBenchFile(folder + u'/' + nameOf(i), "");
+    QElapsedTimer first;
+    first.start();
     browser.ShellTreeView1Click(folder);
-    const double listing = timed([&] { browser.ListFolderFiles(); });
-    const double names = timed([&] {
+    Listing times;
+    times.listed = first.nsecsElapsed() / 1e6;
+    const QListWidgetItem* last = browser.ListView1->item(browser.ListView1->count() - 1);
+    while (last->icon().isNull())
+        QCoreApplication::processEvents();
+    times.icons = first.nsecsElapsed() / 1e6;
+    times.names = timed([&] {
         if (QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System).size() != 20000)
             qFatal("the folder is not as written");
     });
-    if (browser.ListedNames().size() != 17500)
-        qFatal("listed %d files", int(browser.ListedNames().size()));
-    return {listing, names};
+    return times;
 }
 
 } // namespace
@@ -347,12 +361,25 @@ int main(int argc, char** argv)
         out << "found in the repetitive file, where it is not\n";
     QFile::remove(repetitive);
 
-    QDir(dir.path()).mkdir("many");
-    const auto [listing, names] = listingTimes(browser, dir.filePath("many"));
-    out << QString("listing 20,000 files: %1 (their names alone %2, ratio %3); target 500 ms\n")
-               .arg(ms(listing), ms(names))
-               .arg(listing / names, 0, 'f', 1);
+    // Common types (one in eight excluded by the filter); names without an extension; every
+    // name with an extension of its own.
+    const QStringList extensions = {".txt", ".cpp", ".h", ".md", ".doc", ".json", "", ".log"};
+    const QList<std::pair<QString, std::function<QString(int)>>> folders = {
+        {"common types", [&](int i) { return QString("name%1%2").arg(i).arg(extensions[i % 8]); }},
+        {"no extensions", [](int i) { return QString("name%1").arg(i); }},
+        {"20,000 extensions", [](int i) { return QString("name.%1").arg(i); }},
+    };
+    double slowestListing = 0;
+    for (const auto& [kind, nameOf] : folders) {
+        const Listing times = listingTimes(browser, dir.filePath("many"), nameOf);
+        slowestListing = qMax(slowestListing, times.listed);
+        out << QString("listing 20,000 files, %1, first time: %2 (their names alone %3, ratio "
+                       "%4; icons complete after %5, in slices of 10 ms); target 500 ms\n")
+                   .arg(kind, ms(times.listed), ms(times.names))
+                   .arg(times.listed / times.names, 0, 'f', 1)
+                   .arg(ms(times.icons));
+    }
     const bool fastEnough =
-        worstRatio <= 1.5 && slowestAnswer >= 0 && slowestAnswer <= 100 && listing <= 500;
+        worstRatio <= 1.5 && slowestAnswer >= 0 && slowestAnswer <= 100 && slowestListing <= 500;
     return allAgree && !repetitiveFound && fastEnough ? 0 : 1;
 }

@@ -19,6 +19,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QDirIterator>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QFileSystemModel>
 #include <QHash>
@@ -30,6 +31,8 @@
 #include <QMenuBar>
 #include <QSplitter>
 #include <QStatusBar>
+#include <QStyledItemDelegate>
+#include <QTimer>
 #include <QToolBar>
 #include <QTreeView>
 #include <QVBoxLayout>
@@ -49,6 +52,7 @@ constexpr int TreeRegionHeight = 149;
 constexpr int SizePanelWidth = 110;
 constexpr int DatePanelWidth = 140;
 constexpr int ToolButtonWidth = 25;
+constexpr qint64 IconSlice = 10; // milliseconds
 constexpr int ItemKindRole = Qt::UserRole + 1;
 constexpr int ItemPathRole = Qt::UserRole + 2;
 
@@ -206,6 +210,24 @@ public:
     }
 };
 
+// The name editor of a rename keeps Enter to itself: the list would take it for "open the
+// file" while the new name is not given yet.
+class NameEditorDelegate final : public QStyledItemDelegate
+{
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+protected:
+    bool eventFilter(QObject* editor, QEvent* event) override
+    {
+        const bool handled = QStyledItemDelegate::eventFilter(editor, event);
+        if (event->type() != QEvent::KeyPress)
+            return handled;
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        return handled || key == Qt::Key_Return || key == Qt::Key_Enter;
+    }
+};
+
 } // namespace
 
 TForm3::TForm3(TForm1& mainWindow, Platform& platform)
@@ -348,6 +370,10 @@ void TForm3::createPanes()
     ListView1->setSelectionMode(QAbstractItemView::ExtendedSelection);
     ListView1->setUniformItemSizes(true);
     ListView1->setEditTriggers(QAbstractItemView::EditKeyPressed);
+    ListView1->setItemDelegate(new NameEditorDelegate(ListView1));
+    m_iconTimer = new QTimer(this);
+    m_iconTimer->setSingleShot(true);
+    connect(m_iconTimer, &QTimer::timeout, this, &TForm3::fillIcons);
     ListView1->setContextMenuPolicy(Qt::CustomContextMenu);
 
     auto* treeAndFiles = new QSplitter(Qt::Vertical);
@@ -456,7 +482,8 @@ void TForm3::FormShow()
 // that fails keeps the window open with them.
 void TForm3::closeEvent(QCloseEvent* event)
 {
-    if (m_searching || (ScrollMemo1->ModifiedFlag() && !askToSavePreview())) {
+    // While disabled the find dialog is open: it is closed first.
+    if (m_searching || !isEnabled() || (ScrollMemo1->ModifiedFlag() && !askToSavePreview())) {
         event->ignore();
         return;
     }
@@ -482,9 +509,10 @@ bool TForm3::eventFilter(QObject* watched, QEvent* event)
             return true;
         }
     } else if (watched == ListView1->viewport()) {
+        // After the list has taken the click: it changes the selection on the release.
         if (event->type() == QEvent::MouseButtonRelease &&
             static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
-            ListView1Click();
+            QMetaObject::invokeMethod(this, &TForm3::ListView1Click, Qt::QueuedConnection);
     } else if (watched == ShellTreeView1) {
         if ((upOrDown && event->type() == QEvent::KeyRelease) ||
             (enter && event->type() == QEvent::KeyPress)) {
@@ -510,7 +538,6 @@ void TForm3::FillDriveList()
         drivelist->setItemData(drivelist->count() - 1, VolumeEntry, ItemKindRole);
         drivelist->setItemData(drivelist->count() - 1, volume.rootPath, ItemPathRole);
     }
-    m_volumeCount = int(volumes.size());
     if (!LoadFavourites(*m_main.tmpset))
         return;
     for (const QString& line : m_main.tmpset->Strings()) {
@@ -546,7 +573,7 @@ void TForm3::drivelistChange(int index)
     }
     const QString root =
         volume ? drivelist->itemData(index, ItemPathRole).toString() : DriveOfCaption(caption);
-    if (root.isEmpty())
+    if (!QDir::isAbsolutePath(root))
         return;
     SetTreeRoot(WithTrailingSlash(root));
     CurrentFolder = WithTrailingSlash(root);
@@ -568,20 +595,10 @@ void TForm3::ShellTreeView1Click(const QString& folder)
 
 // ---- Listing ---------------------------------------------------------------------------------
 
-// One icon per file type: asking the desktop for every file of a large folder takes long.
-QIcon TForm3::fileIcon(const QString& name)
-{
-    const QString extension = UpperExtension(name);
-    const QString key = extension.isEmpty() ? u'/' + name : extension;
-    auto found = m_fileIcons.constFind(key);
-    if (found == m_fileIcons.constEnd())
-        found = m_fileIcons.insert(key, m_platform.shell.fileTypeIcon(name));
-    return *found;
-}
-
+// Without its icon, which comes from the desktop: see fillIcons.
 QListWidgetItem* TForm3::addFileEntry(const QString& name)
 {
-    auto* entry = new FileEntry(fileIcon(name), name);
+    auto* entry = new FileEntry(name);
     entry->setFlags(entry->flags() | Qt::ItemIsEditable);
     entry->setData(FileNameRole, name);
     ListView1->addItem(entry);
@@ -589,22 +606,45 @@ QListWidgetItem* TForm3::addFileEntry(const QString& name)
 }
 
 // Every file of the current folder, hidden ones too, except the excluded types; sorted once
-// at the end.
+// at the end. The icons follow in slices between the user's input: the desktop takes long
+// over those of many types not seen before.
 void TForm3::ListFolderFiles()
 {
     ListView1->setUpdatesEnabled(false);
     ListView1->setSortingEnabled(false);
     ListView1->clear();
-    const QSignalBlocker quiet(ListView1);
-    QDirIterator files(CurrentFolder, QDir::Files | QDir::Hidden | QDir::System);
-    while (files.hasNext()) {
-        const QString name = files.nextFileInfo().fileName();
-        if (IsListedFile(name, m_main.BrowsFilt))
-            addFileEntry(name);
+    {
+        const QSignalBlocker quiet(ListView1);
+        QDirIterator files(CurrentFolder, QDir::Files | QDir::Hidden | QDir::System);
+        while (files.hasNext()) {
+            const QString name = files.nextFileInfo().fileName();
+            if (IsListedFile(name, m_main.BrowsFilt))
+                addFileEntry(name);
+        }
     }
     ListView1->setSortingEnabled(true);
     ListView1->sortItems();
     ListView1->setUpdatesEnabled(true);
+    m_iconRow = 0;
+    fillIcons();
+}
+
+// Gives the entries from m_iconRow on their icons for a few milliseconds, then lets the user
+// in before the next slice.
+void TForm3::fillIcons()
+{
+    QElapsedTimer slice;
+    slice.start();
+    const QSignalBlocker quiet(ListView1);
+    for (; m_iconRow < ListView1->count(); ++m_iconRow) {
+        if (slice.elapsed() >= IconSlice) {
+            m_iconTimer->start();
+            return;
+        }
+        QListWidgetItem* entry = ListView1->item(m_iconRow);
+        if (entry->icon().isNull())
+            entry->setIcon(m_platform.shell.fileTypeIcon(entry->text()));
+    }
 }
 
 void TForm3::ToolButton1Click()

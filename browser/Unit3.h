@@ -2,8 +2,6 @@
 
 #include "platform/Platform.h"
 
-#include <QHash>
-#include <QIcon>
 #include <QMainWindow>
 #include <QString>
 #include <QStringList>
@@ -15,6 +13,7 @@ class QLabel;
 class QListWidget;
 class QListWidgetItem;
 class QMenu;
+class QTimer;
 class QTreeView;
 class TForm1;
 class TScrollMemo;
@@ -122,8 +121,8 @@ private:
     QAction* action(const char* objectName) const;
     void setEnabledAll(std::initializer_list<const char*> names, bool enabled);
     void setPanelText(int panel, const QString& text);
-    QIcon fileIcon(const QString& name);
     QListWidgetItem* addFileEntry(const QString& name);
+    void fillIcons();
     bool existingSelectedFile(QString& path) const;
     QList<QListWidgetItem*> selectedItemsInListOrder() const;
     bool askToSavePreview();
@@ -137,9 +136,9 @@ private:
     TForm1& m_main;
     Platform& m_platform;
     QList<QLabel*> m_panels;
-    QHash<QString, QIcon> m_fileIcons; // by upper-case extension, or "/" + a name without one
-    QString m_previewPath;             // the file whose text the preview holds; empty when none
-    int m_volumeCount = 0;             // the drive box's first entries are volumes
+    QString m_previewPath; // the file whose text the preview holds; empty when none
+    QTimer* m_iconTimer = nullptr;
+    int m_iconRow = 0; // the first entry that may still lack its icon
     bool m_searching = false;
 };
 

@@ -166,14 +166,17 @@ void TForm3::PopupMenu2Popup()
     setEnabledAll({"Copy2", "Delete4", "Cut2", "Highlight2"}, selected);
 }
 
+// A preview left empty by a file that could not be read takes no edits.
 void TForm3::Undo1Click()
 {
-    ScrollMemo1->UndoLast();
+    if (!ScrollMemo1->isReadOnly())
+        ScrollMemo1->UndoLast();
 }
 
 void TForm3::Cut1Click()
 {
-    CutToClipboard(*ScrollMemo1);
+    if (!ScrollMemo1->isReadOnly())
+        CutToClipboard(*ScrollMemo1);
 }
 
 void TForm3::Copy1Click()
@@ -183,12 +186,14 @@ void TForm3::Copy1Click()
 
 void TForm3::Paste1Click()
 {
-    PasteFromClipboard(*ScrollMemo1);
+    if (!ScrollMemo1->isReadOnly())
+        PasteFromClipboard(*ScrollMemo1);
 }
 
 void TForm3::Delete1Click()
 {
-    DeleteAtCaret(*ScrollMemo1);
+    if (!ScrollMemo1->isReadOnly())
+        DeleteAtCaret(*ScrollMemo1);
 }
 
 void TForm3::SelectAll1Click()
@@ -336,6 +341,7 @@ void TForm3::ListView1Edited(QListWidgetItem* entry)
         return;
     }
     entry->setData(FileNameRole, newName);
+    entry->setIcon(m_platform.shell.fileTypeIcon(newName));
     // The preview's edits belong to the file under its new name.
     if (m_previewPath == CurrentFolder + oldName) {
         m_previewPath = CurrentFolder + newName;

@@ -4,12 +4,14 @@
 #include "browser/Unit3.h"
 
 #include "app/BusyCursor.h"
+#include "app/FocusKeeper.h"
 #include "app/Scrlmemo.h"
 #include "app/Unit1.h"
 #include "browser/BrowserLogic.h"
 #include "browser/FolderSearch.h"
 #include "browser/Unit4.h"
 #include "editing/MemoCommands.h"
+#include "platform/Shell.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -107,6 +109,7 @@ void TForm3::FindInFolderFiles(const QString& text)
     const QString previewedPath = PanelText(2);
     setPanelText(2, QStringLiteral("Searching (Press Esc to abort)"));
     {
+        const FocusKeeper focus(this);
         BusyCursor busy;
         Panel1->setEnabled(false);
         SearchStopped = false;
@@ -129,14 +132,15 @@ void TForm3::FindInFolderFiles(const QString& text)
             const QFileInfo entry = entries.nextFileInfo();
             if (!entry.isDir() && IsListedFile(entry.fileName(), m_main.BrowsFilt) &&
                 FileContainsText(entry.filePath(), text, keepGoing).found)
-                addFileEntry(entry.fileName());
+                addFileEntry(entry.fileName())
+                    ->setIcon(m_platform.shell.fileTypeIcon(entry.fileName()));
             QCoreApplication::processEvents();
             sinceEvents.restart();
         }
         m_searching = false;
+        Panel1->setEnabled(true);
+        setPanelText(2, previewedPath);
+        ListView1->setSortingEnabled(true);
+        ListView1->sortItems();
     }
-    Panel1->setEnabled(true);
-    setPanelText(2, previewedPath);
-    ListView1->setSortingEnabled(true);
-    ListView1->sortItems();
 }

@@ -1,5 +1,7 @@
 #include "browser/Unit4.h"
 
+#include "app/FocusKeeper.h"
+
 #include "browser/Unit3.h"
 #include "prefs/PageParts.h"
 
@@ -82,6 +84,7 @@ void TForm4::Open(Page shown, const QString& caption)
     page->setCurrentIndex(shown);
     Button1->setDefault(shown == HighlightPage);
     Button3->setDefault(shown == FindInFilesPage);
+    m_browserFocus = std::make_unique<FocusKeeper>(Form3);
     Form3->setEnabled(false);
     setEnabled(true);
     adjustSize();
@@ -120,4 +123,5 @@ void TForm4::FormClose()
 {
     Form3->setEnabled(true);
     Form3->activateWindow();
+    m_browserFocus.reset();
 }

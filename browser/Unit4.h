@@ -2,6 +2,9 @@
 
 #include <QDialog>
 
+#include <memory>
+
+class FocusKeeper;
 class QCheckBox;
 class QLineEdit;
 class QPushButton;
@@ -39,6 +42,8 @@ private:
     QWidget* createHighlightPage();
     QWidget* createFindPage();
     void FormClose();
+
+    std::unique_ptr<FocusKeeper> m_browserFocus; // while the browser is disabled
 };
 
 extern TForm4* Form4;

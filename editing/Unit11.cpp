@@ -64,8 +64,7 @@ void TForm11::createControls()
     Button1->setDefault(true); // Enter in the text field adds it
     Button2 = Named(new QPushButton(tr("&Remove"), this), "Button2");
     Button3 = Named(new QPushButton(tr("&Close"), this), "Button3");
-    ListBox1 = Named(new QListWidget(this), "ListBox1");
-    ListBox1->setSelectionMode(QAbstractItemView::SingleSelection);
+    ListBox1 = EntryList("ListBox1", this);
     SpeedButton1 = ArrowButton(Qt::UpArrow, "SpeedButton1", this);
     SpeedButton2 = ArrowButton(Qt::DownArrow, "SpeedButton2", this);
     CheckBox1 = Named(new QCheckBox(tr("&Don't move cursor"), this), "CheckBox1");

@@ -38,17 +38,27 @@ bool isRemovableMount(const QStorageInfo& info)
 
 } // namespace
 
-QIcon iconForFileName(const QString& nameOrPattern)
+QIcon FileTypeIcons::icon(const QString& nameOrPattern)
 {
-    static QMimeDatabase mimeDatabase;
+    static const QMimeDatabase mimeDatabase;
     const QString name = QFileInfo(nameOrPattern).fileName();
-    const QMimeType type = mimeDatabase.mimeTypeForFile(name, QMimeDatabase::MatchExtension);
-    QIcon icon = QIcon::fromTheme(type.iconName());
-    if (icon.isNull())
-        icon = QIcon::fromTheme(type.genericIconName());
-    if (icon.isNull())
-        icon = QFileIconProvider().icon(QFileIconProvider::File);
-    return icon;
+    const qsizetype dot = name.lastIndexOf(u'.');
+    const QString key = dot < 0 ? u'/' + name : name.mid(dot).toLower();
+    auto type = m_typeByKey.constFind(key);
+    if (type == m_typeByKey.constEnd())
+        type = m_typeByKey.insert(
+            key, mimeDatabase.mimeTypeForFile(name, QMimeDatabase::MatchExtension).name());
+    auto found = m_iconByType.constFind(*type);
+    if (found == m_iconByType.constEnd()) {
+        const QMimeType mimeType = mimeDatabase.mimeTypeForName(*type);
+        QIcon icon = QIcon::fromTheme(mimeType.iconName());
+        if (icon.isNull())
+            icon = QIcon::fromTheme(mimeType.genericIconName());
+        if (icon.isNull())
+            icon = QFileIconProvider().icon(QFileIconProvider::File);
+        found = m_iconByType.insert(*type, icon);
+    }
+    return *found;
 }
 
 QIcon iconForFolder(bool volume)
@@ -103,7 +113,7 @@ QStringList DesktopShell::recentDocuments()
 
 QIcon DesktopShell::fileTypeIcon(const QString& nameOrPattern)
 {
-    return iconForFileName(nameOrPattern);
+    return m_icons.icon(nameOrPattern);
 }
 
 QList<Volume> DesktopShell::volumes()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QIcon>
 #include <QList>
 #include <QString>
@@ -11,6 +12,19 @@ struct Volume {
     QString rootPath; // "/" first, then the home folder, then removable media
     QString label;
     bool labelReadable = true;
+};
+
+// The MIME-type based icons of file names or patterns, used by the shells. The MIME database
+// is asked once per extension (or name without one), the icon theme once per type, so that
+// a folder of many files gets its icons at once.
+class FileTypeIcons
+{
+public:
+    QIcon icon(const QString& nameOrPattern);
+
+private:
+    QHash<QString, QString> m_typeByKey; // lower-case extension, or "/" + a name without one
+    QHash<QString, QIcon> m_iconByType;
 };
 
 // The desktop: default handlers, programs, file properties, the recent-documents list,
@@ -44,13 +58,14 @@ public:
     QStringList recentDocuments() override;
     QIcon fileTypeIcon(const QString& nameOrPattern) override;
     QList<Volume> volumes() override;
+
+private:
+    FileTypeIcons m_icons;
 };
 
 // The small properties dialog used when no file manager answers: path, size, dates and
 // permissions.
 void showOwnPropertiesDialog(const QString& path, QWidget* parent);
 
-// The MIME-type based icon for a file name or pattern; used by the shells.
-QIcon iconForFileName(const QString& nameOrPattern);
 // The desktop theme's icon of a folder (or of a drive), else Qt's own.
 QIcon iconForFolder(bool volume = false);

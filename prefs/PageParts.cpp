@@ -2,6 +2,7 @@
 
 #include <QDialog>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QListWidget>
 #include <QPushButton>
 #include <QToolButton>
@@ -15,6 +16,34 @@ QToolButton* ArrowButton(Qt::ArrowType arrow, const char* name, QWidget* parent)
     button->setToolTip(hint);
     button->setAccessibleName(hint);
     return button;
+}
+
+namespace
+{
+
+class EnterKeeper final : public QObject
+{
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() != QEvent::KeyPress)
+            return false;
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        return key == Qt::Key_Return || key == Qt::Key_Enter;
+    }
+};
+
+} // namespace
+
+QListWidget* EntryList(const char* name, QWidget* parent)
+{
+    auto* list = Named(new QListWidget(parent), name);
+    list->setSelectionMode(QAbstractItemView::SingleSelection);
+    list->installEventFilter(new EnterKeeper(list));
+    return list;
 }
 
 int SelectedRow(const QListWidget* list)

@@ -29,6 +29,10 @@ QToolButton* ArrowButton(Qt::ArrowType arrow, const char* name, QWidget* parent)
 
 // Lists of one selection at most, edited by their selected row.
 
+// Such a list, which keeps Enter to itself: it does not press the dialog's default button
+// (adding an empty entry, say).
+QListWidget* EntryList(const char* name, QWidget* parent);
+
 // The selected row, or -1 when none is selected.
 int SelectedRow(const QListWidget* list);
 // Deletes the selected row, leaving none selected, and returns its index; nothing and -1

@@ -69,8 +69,7 @@ void TForm14::createControls()
     SpeedButton1->setAccessibleName(tr("Browse"));
 
     GroupBox2 = Named(new QGroupBox(tr("Organize"), this), "GroupBox2");
-    ListBox1 = Named(new QListWidget(GroupBox2), "ListBox1");
-    ListBox1->setSelectionMode(QAbstractItemView::SingleSelection);
+    ListBox1 = EntryList("ListBox1", GroupBox2);
     SpeedButton2 = ArrowButton(Qt::UpArrow, "SpeedButton2", GroupBox2);
     SpeedButton3 = ArrowButton(Qt::DownArrow, "SpeedButton3", GroupBox2);
     Button2 = Named(new QPushButton(tr("Remove"), GroupBox2), "Button2");

@@ -103,6 +103,8 @@ private Q_SLOTS:
     void unreadableFileIsRefusedWithoutHanging();
     void closingWithEditsAsksAndAFailedSaveKeepsTheWindow();
     void downPreviewsAndEnterOpens();
+    void clickPreviewsTheClickedFile();
+    void closingIsRefusedWhileTheFindDialogIsOpen();
 
     void pastePathAndInsertPreview();
     void openCommandsAndRecentDocuments();
@@ -405,6 +407,7 @@ void TestBrowser::downPreviewsAndEnterOpens()
     QCOMPARE(b.memo()->FullText(), QString("two"));
     QTest::keyClick(b.form->ListView1, Qt::Key_Return);
     QCOMPARE(windowCaptions(*b.h.form1).value(0), b.path("2.txt"));
+    QCOMPARE(b.form->focusWidget(), b.form->ListView1); // the next Down moves on in the list
     QCOMPARE(b.h.form1->ActiveMemo()->FullText(), QString("two"));
     QVERIFY(b.h.shell.recentDocumentsAdded.isEmpty());
     b.form->close();
@@ -416,6 +419,37 @@ void TestBrowser::downPreviewsAndEnterOpens()
     b.form->close();
     QTest::qWait(50);
     QCOMPARE(b.h.form1->ActiveDocumentWindow()->windowTitle(), b.path("2.txt"));
+}
+
+void TestBrowser::clickPreviewsTheClickedFile()
+{
+    Browser b;
+    QVERIFY(b.open({{"a.txt", "A"}, {"b.txt", "B"}, {"c.txt", "C"}}));
+    b.form->ListView1->selectAll();
+    QListWidgetItem* last = b.form->ListView1->item(2);
+    QTest::mouseClick(b.form->ListView1->viewport(), Qt::LeftButton, Qt::NoModifier,
+                      b.form->ListView1->visualItemRect(last).center());
+    QTRY_COMPARE(b.memo()->FullText(), QString("C"));
+    QCOMPARE(b.form->SelectedNames(), QStringList{"c.txt"});
+    QCOMPARE(b.form->PanelText(2), b.path("c.txt"));
+    b.form->close();
+}
+
+// Neither the browser nor the main window goes while a window above them is open.
+void TestBrowser::closingIsRefusedWhileTheFindDialogIsOpen()
+{
+    Browser b;
+    QVERIFY(b.open({{"a.txt", "A"}}));
+    TRIGGER_ACTION(b.form, "FindinFiles1");
+    QVERIFY(!b.form->close());
+    QVERIFY(b.form->isVisible());
+    b.h.form4->close();
+    QVERIFY(b.form->isEnabled());
+    QVERIFY(!b.h.form1->close());
+    QVERIFY(b.h.form1->isVisible());
+    QVERIFY(b.form->isVisible());
+    QVERIFY(b.form->close());
+    QVERIFY(b.h.form1->isEnabled());
 }
 
 void TestBrowser::pastePathAndInsertPreview()
@@ -527,8 +561,18 @@ void TestBrowser::deleteAndRename()
     QVERIFY(!QFile::exists(b.path("a.txt")));
     QVERIFY(!QFile::exists(b.path("c.txt")));
 
+    // Enter gives the new name and opens nothing.
+    QVERIFY(b.form->SelectName("b.txt"));
+    const int documents = b.h.form1->DocumentWindows().size();
+    TRIGGER_ACTION(b.form, "Rename2");
+    auto* editor = b.form->ListView1->findChild<QLineEdit*>();
+    QVERIFY(editor);
+    editor->selectAll();
+    QTest::keyClicks(editor, "renamed.txt");
+    QTest::keyClick(editor, Qt::Key_Return);
+    QTRY_COMPARE(b.form->ListedNames(), QStringList{"renamed.txt"});
+    QCOMPARE(b.h.form1->DocumentWindows().size(), documents);
     QListWidgetItem* entry = b.form->ListView1->item(0);
-    entry->setText("renamed.txt"); // as the name editor commits it
     QVERIFY(QFile::exists(b.path("renamed.txt")));
     QVERIFY(!QFile::exists(b.path("b.txt")));
     QVERIFY(writeFile(b.path("taken.txt"), "T"));

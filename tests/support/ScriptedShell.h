@@ -27,12 +27,10 @@ public:
     void addToRecentDocuments(const QString& path) override { recentDocumentsAdded << path; }
     // What was added, after anything the test put there first.
     QStringList recentDocuments() override { return recentDocumentsAdded; }
-    QIcon fileTypeIcon(const QString& nameOrPattern) override
-    {
-        return iconForFileName(nameOrPattern);
-    }
+    QIcon fileTypeIcon(const QString& nameOrPattern) override { return icons.icon(nameOrPattern); }
     QList<Volume> volumes() override { return volumeList; }
 
+    FileTypeIcons icons;
     bool opensSucceed = true;
     bool startsSucceed = true;
     QStringList openedPaths;

@@ -150,9 +150,10 @@ void TestFavourites::editingTheList()
     QCOMPARE(h.prompts.openRequests[1].title, "Select file");
     QCOMPARE(h.prompts.openRequests[1].filterIndex, 3);
 
-    // Enter in a field adds; nothing is checked.
+    // Enter in a field adds; nothing is checked. Enter in the list adds nothing.
     d.Edit2->setText("one");
     QTest::keyClick(d.Edit2, Qt::Key_Return);
+    QTest::keyClick(d.ListBox1, Qt::Key_Return);
     QVERIFY(d.Edit1->text().isEmpty() && d.Edit2->text().isEmpty());
     addEntry(h, "", "");
     addEntry(h, "three", "/p3");
