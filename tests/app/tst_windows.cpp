@@ -60,6 +60,7 @@ private Q_SLOTS:
     void secondaryWindowSuspendsStayOnTop_data();
     void secondaryWindowSuspendsStayOnTop();
     void secondaryWindowKeepsTheActiveDocument();
+    void openFilesShownUnderASecondaryWindowStaysBelowIt();
     void openFilesWindowCommandsActOnFirstSelectedEntry();
     void openFilesWindowPlacedBesideMainWindow();
     void statusBarShowsLineAndColumn();
@@ -202,6 +203,20 @@ void TestWindows::secondaryWindowKeepsTheActiveDocument()
     QVERIFY(QTest::qWaitForWindowActive(h.form1.get()));
     QCOMPARE(h.form1->ActiveDocumentWindow(), middle);
     QTRY_COMPARE(QApplication::focusWidget(), h.form1->MemoOf(middle));
+}
+
+// The first document opened from the browser shows the Open Files window: not above it.
+void TestWindows::openFilesShownUnderASecondaryWindowStaysBelowIt()
+{
+    MainWindowHarness h;
+    QVERIFY(h.show());
+    QVERIFY(!h.form7->isVisible());
+    QDialog secondary(h.form1.get());
+    h.form1->ShowSecondaryWindow(&secondary);
+    h.form7->show();
+    QVERIFY(!h.form7->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    secondary.close();
+    QVERIFY(h.form7->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
 }
 
 void TestWindows::openFilesWindowCommandsActOnFirstSelectedEntry()
