@@ -138,21 +138,14 @@ void TForm11::Button2Click()
         StrSet1->Strings().removeAt(row);
 }
 
-void TForm11::moveSelectedEntry(int offset)
-{
-    const int row = SelectedRow(ListBox1);
-    if (MoveSelectedRow(ListBox1, offset))
-        StrSet1->Strings().swapItemsAt(row, row + offset);
-}
-
 void TForm11::SpeedButton1Click()
 {
-    moveSelectedEntry(-1);
+    MoveSelectedEntry(ListBox1, StrSet1->Strings(), -1);
 }
 
 void TForm11::SpeedButton2Click()
 {
-    moveSelectedEntry(1);
+    MoveSelectedEntry(ListBox1, StrSet1->Strings(), 1);
 }
 
 void TForm11::Button3Click()

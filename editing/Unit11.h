@@ -48,7 +48,6 @@ private:
     void createLayout();
     void FormCreate();
     void FormClose();
-    void moveSelectedEntry(int offset);
 
     TForm1& m_main;
 };

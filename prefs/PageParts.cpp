@@ -90,3 +90,12 @@ QHBoxLayout* ButtonRow(QPushButton* first, QPushButton* second)
     row->addWidget(second);
     return row;
 }
+
+bool MoveSelectedEntry(QListWidget* list, QStringList& lines, int offset)
+{
+    const int row = SelectedRow(list);
+    if (!MoveSelectedRow(list, offset))
+        return false;
+    lines.swapItemsAt(row, row + offset);
+    return true;
+}

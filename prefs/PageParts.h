@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 class QDialog;
 class QHBoxLayout;
@@ -41,3 +42,5 @@ int RemoveSelectedRow(QListWidget* list);
 // Exchanges the selected row with its neighbour offset rows away (-1 above, 1 below), when
 // there is one, and returns whether it did; the selection moves with the row.
 bool MoveSelectedRow(QListWidget* list, int offset);
+// As MoveSelectedRow, exchanging the same two of the lines that the rows show.
+bool MoveSelectedEntry(QListWidget* list, QStringList& lines, int offset);

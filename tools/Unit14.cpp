@@ -181,21 +181,14 @@ void TForm14::Button2Click()
     }
 }
 
-void TForm14::moveSelectedEntry(int offset)
-{
-    const int row = SelectedRow(ListBox1);
-    if (MoveSelectedRow(ListBox1, offset))
-        favs->Strings().swapItemsAt(row, row + offset);
-}
-
 void TForm14::SpeedButton2Click()
 {
-    moveSelectedEntry(-1);
+    MoveSelectedEntry(ListBox1, favs->Strings(), -1);
 }
 
 void TForm14::SpeedButton3Click()
 {
-    moveSelectedEntry(1);
+    MoveSelectedEntry(ListBox1, favs->Strings(), 1);
 }
 
 // A list that could not be written stays open as it is, so nothing the user entered is lost.

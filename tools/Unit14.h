@@ -54,7 +54,6 @@ private:
     void createControls();
     void createLayout();
     void FormClose();
-    void moveSelectedEntry(int offset);
 
     TForm1& m_main;
     Prompts& m_prompts;
