@@ -269,6 +269,7 @@ public:
     void oggleWindows1Click();
     void ShowToolbar1Click();
     void ShowOpenFiles1Click();
+    void Overview1Click();
     // Show or hide the toolbar (the Open Files window) with the menu's check mark in step.
     void SetToolbarShown(bool shown);
     void SetOpenFilesShown(bool shown);
@@ -359,6 +360,9 @@ private:
         QAction* showCommand;
     };
     QList<FloatingWindow> floatingWindows() const;
+    // Shows the window above the others, or hides it; the command's check mark follows the
+    // window, also while Stay on Top holds it hidden.
+    void setFloatingShown(const FloatingWindow& floating, bool shown);
     void secondaryWindowClosed();
     void releaseSecondaryWindows();
     bool writeDocument(QMdiSubWindow* window, const QString& path);

@@ -225,8 +225,10 @@ void TForm1::DocumentClosed(QMdiSubWindow* window)
         EnableDocumentCommands(false);
     // Removing the entry lets the list lay out the rest again from the top.
     Form7->RemoveEntry(window);
-    if (last)
-        Form7->hide();
+    if (last) {
+        for (const FloatingWindow& floating : floatingWindows())
+            setFloatingShown(floating, false);
+    }
 }
 
 void TForm1::DocumentDestroyed()

@@ -7,6 +7,7 @@
 #include "app/Unit7.h"
 #include "browser/Unit3.h"
 #include "prefs/Unit5.h"
+#include "tools/Unit10.h"
 
 #include <QAction>
 #include <QEvent>
@@ -107,7 +108,8 @@ void TForm1::Window1Click()
         connect(item, &QAction::triggered, this, [this, item] { BringToFrontItemClick(item); });
     }
     action("ShowToolbar1")->setChecked(!ToolBar1->isHidden());
-    action("ShowOpenFiles1")->setChecked(Form7 && Form7->isVisible());
+    for (const FloatingWindow& floating : floatingWindows())
+        floating.showCommand->setChecked(floating.window->isVisible());
 }
 
 void TForm1::BringToFrontItemClick(const QAction* item)
@@ -148,14 +150,22 @@ void TForm1::ShowOpenFiles1Click()
     SetOpenFilesShown(!Form7->isVisible());
 }
 
-// While the main window stays on top the Open Files window is held hidden, and the check
-// mark says so.
 void TForm1::SetOpenFilesShown(bool shown)
 {
-    Form7->setVisible(shown);
+    setFloatingShown({Form7, action("ShowOpenFiles1")}, shown);
+}
+
+void TForm1::Overview1Click()
+{
+    setFloatingShown({Form10, action("Overview1")}, !Form10->isVisible());
+}
+
+void TForm1::setFloatingShown(const FloatingWindow& floating, bool shown)
+{
+    floating.window->setVisible(shown);
     if (shown)
-        Form7->raise();
-    action("ShowOpenFiles1")->setChecked(Form7->isVisible());
+        floating.window->raise();
+    floating.showCommand->setChecked(floating.window->isVisible());
 }
 
 QList<TForm1::FloatingWindow> TForm1::floatingWindows() const
@@ -163,6 +173,8 @@ QList<TForm1::FloatingWindow> TForm1::floatingWindows() const
     QList<FloatingWindow> windows;
     if (Form7)
         windows << FloatingWindow{Form7, action("ShowOpenFiles1")};
+    if (Form10)
+        windows << FloatingWindow{Form10, action("Overview1")};
     return windows;
 }
 

@@ -10,6 +10,7 @@
 #include "platform/Prompts.h"
 #include "platform/Shell.h"
 #include "prefs/Unit5.h"
+#include "tools/Unit10.h"
 #include "tools/Unit14.h"
 
 #include <QApplication>
@@ -39,6 +40,7 @@ int main(int argc, char** argv)
     new Tsetfilters(form1, prompts);
     new TForm6(form1);
     new TForm9(form1);
+    new TForm10(form1, prompts);
     new TForm11(form1);
     new TForm14(form1, prompts);
 

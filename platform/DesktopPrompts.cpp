@@ -39,6 +39,8 @@ QMessageBox::Icon iconFor(MessageKind kind)
         return QMessageBox::Question;
     case MessageKind::Plain:
         return QMessageBox::NoIcon;
+    case MessageKind::Warning:
+        return QMessageBox::Warning;
     }
     return QMessageBox::NoIcon;
 }

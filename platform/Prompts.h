@@ -12,7 +12,7 @@ class QWidget;
 // Every question the program asks the user goes through this seam, so that tests can
 // answer it and read the exact texts shown.
 // Plain: no icon, for texts that are neither errors nor questions (a macro's message).
-enum class MessageKind { Error, Information, Confirmation, Plain };
+enum class MessageKind { Error, Information, Confirmation, Plain, Warning };
 enum class MessageButtons { Ok, YesNo, YesNoCancel };
 enum class Answer { Ok, Yes, No, Cancel };
 

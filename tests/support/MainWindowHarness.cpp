@@ -10,6 +10,7 @@
 #include "editing/Unit6.h"
 #include "editing/Unit9.h"
 #include "prefs/Unit5.h"
+#include "tools/Unit10.h"
 #include "tools/Unit14.h"
 
 #include <QTest>
@@ -31,6 +32,7 @@ void MainWindowHarness::createOtherWindows()
     setfilters = new Tsetfilters(*form1, prompts);
     form6 = new TForm6(*form1);
     form9 = new TForm9(*form1);
+    form10 = new TForm10(*form1, prompts);
     form11 = new TForm11(*form1);
     form14 = new TForm14(*form1, prompts);
 }

@@ -20,6 +20,7 @@ class TForm6;
 class TForm9;
 class TForm11;
 class TForm14;
+class TForm10;
 
 // The real main window with its Browse Files, Open Files, Find and Highlight, Preferences,
 // Copy/Paste Special, Replace Special, Auto Complete and Favourites windows, on scripted
@@ -46,11 +47,12 @@ public:
     FixedClock clock;
     Platform platform{prompts, shell, clock};
     std::unique_ptr<TForm1> form1;
-    TForm7* form7 = nullptr;   // owned by form1
-    TForm13* form13 = nullptr; // owned by form1
+    TForm7* form7 = nullptr;           // owned by form1
+    TForm13* form13 = nullptr;         // owned by form1
     Tsetfilters* setfilters = nullptr; // owned by form1
     TForm6* form6 = nullptr;           // owned by form1
     TForm9* form9 = nullptr;           // owned by form1
+    TForm10* form10 = nullptr;         // owned by form1
     TForm11* form11 = nullptr;         // owned by form1
     TForm14* form14 = nullptr;         // owned by form1
     TForm4* form4 = nullptr;           // owned by form1

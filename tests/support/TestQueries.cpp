@@ -31,7 +31,8 @@ void freeClosedWindows()
 
 QStringList shownMessages(const ScriptedPrompts& prompts)
 {
-    static const char* const kinds[] = {"Error ", "Information ", "Confirmation ", "Plain "};
+    static const char* const kinds[] = {"Error ", "Information ", "Confirmation ", "Plain ",
+                                        "Warning "};
     static const char* const buttons[] = {"Ok: ", "YesNo: ", "YesNoCancel: "};
     QStringList shown;
     for (const ShownMessage& message : prompts.messages)

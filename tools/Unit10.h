@@ -1,0 +1,98 @@
+#pragma once
+
+#include "app/FloatingWindow.h"
+#include "tools/OverviewLayout.h"
+
+#include <QFont>
+#include <QPointer>
+
+#include <memory>
+
+class Prompts;
+class QAction;
+class QProgressBar;
+class QScrollArea;
+class QTimer;
+class QToolBar;
+class TForm1;
+class TScrollMemo;
+
+// The overview picture of one text: the chunks of its lines drawn at a fifth of their size as
+// they come into view. Releasing a mouse button over it reports the row.
+class TOverviewPicture final : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit TOverviewPicture(QWidget* parent = nullptr);
+
+    // The text to show, its lines (views into text) and their chunks.
+    void SetPicture(QString text, QList<QStringView> lines, QList<OverviewChunk> chunks,
+                    int height);
+    const QList<OverviewChunk>& Chunks() const { return m_chunks; }
+
+Q_SIGNALS:
+    void released(int row);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    QString m_text;
+    QList<QStringView> m_lines;
+    QList<OverviewChunk> m_chunks;
+};
+
+// Lays out one text line on the overview's page as the picture draws it.
+LineLayout MeasureOverviewLine(QStringView line);
+
+// The Overview window: a miniature of the whole text of a document, drawn on request.
+// Releasing a mouse button over it moves the caret of that document to the text drawn at
+// that height. Created once, hidden, and owned by the main window, whose Show Overview
+// command shows and hides it.
+class TForm10 final : public TFloatingWindow
+{
+    Q_OBJECT
+
+public:
+    TForm10(TForm1& mainWindow, Prompts& prompts);
+    ~TForm10() override;
+
+    QToolBar* ToolBar1 = nullptr;
+    QAction* ToolButton1 = nullptr; // Refresh
+    QProgressBar* ProgressBar1 = nullptr;
+    QScrollArea* ScrollBox1 = nullptr;
+    TOverviewPicture* Image2 = nullptr;
+
+    // The editor control of the document last pictured, while it exists.
+    QPointer<TScrollMemo> PicturedMemo;
+    int OverviewHeight = 0; // rows of the last picture
+
+    // Refresh: draws the picture of the active document in steps; Drawing() until done.
+    void ToolButton1Click();
+    bool Drawing() const;
+    void Image2MouseUp(int row);
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void createToolBar();
+    void createPicture();
+    void placeOverMainWindow();
+    void drawSlice();
+    void finishDrawing();
+    bool picturedMemoIsOpen() const;
+
+    TForm1& m_main;
+    Prompts& m_prompts;
+    OverviewMetrics m_metrics{MeasureOverviewLine};
+    // The text being drawn and its layout, while a drawing is in progress.
+    struct PendingPicture;
+    std::unique_ptr<PendingPicture> m_pending;
+    QTimer* m_drawTimer = nullptr;
+    bool m_placed = false;
+};
+
+extern TForm10* Form10;
