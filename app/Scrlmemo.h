@@ -89,6 +89,8 @@ public:
 
     // State and options
     bool ModifiedFlag() const;
+    // Changes of the text so far: while it stays the same, so does the text.
+    quint64 EditCount() const { return m_edits; }
     void SetModifiedFlag(bool modified);
     bool WordWrap() const;
     void SetWordWrap(bool on);

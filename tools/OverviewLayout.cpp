@@ -2,6 +2,7 @@
 
 #include <QtMath>
 
+#include <algorithm>
 #include <climits>
 
 namespace
@@ -89,7 +90,10 @@ const OverviewChunk& OverviewLayoutPass::Next()
     chunk.last = ChunkLastLine(m_nextLine, int(m_lines.size()));
     chunk.top = m_top;
     chunk.rows = ChunkRows(m_metrics, m_lines, chunk.first, chunk.last);
+    chunk.start = m_start;
     m_top = int(qMin<qint64>(qint64(m_top) + chunk.rows, INT_MAX));
+    for (int i = chunk.first; i <= chunk.last; ++i)
+        m_start += m_lines.at(i).size() + LineBreakChars;
     m_nextLine = chunk.last + 1;
     m_chunks << chunk;
     return m_chunks.last();
@@ -101,16 +105,28 @@ void OverviewLayoutPass::Finish()
         Next();
 }
 
+QList<OverviewChunk>::const_iterator ChunkAtRow(const QList<OverviewChunk>& chunks, int y)
+{
+    return std::upper_bound(
+        chunks.cbegin(), chunks.cend(), y,
+        [](int row, const OverviewChunk& chunk) { return row < chunk.top + qint64(chunk.rows); });
+}
+
 qint64 OverviewPositionAt(OverviewMetrics& metrics, const QList<QStringView>& lines, int y)
 {
     OverviewLayoutPass pass(metrics, lines);
-    qint64 start = 0;
-    while (!pass.Done()) {
-        const OverviewChunk& chunk = pass.Next();
-        if (y < chunk.top + qint64(chunk.rows))
-            return start + ChunkCharsAbove(metrics, lines, chunk, y - chunk.top);
-        for (int i = chunk.first; i <= chunk.last; ++i)
-            start += lines.at(i).size() + LineBreakChars;
-    }
-    return start;
+    pass.Finish();
+    return OverviewPositionAt(metrics, lines, pass.Chunks(), y);
+}
+
+qint64 OverviewPositionAt(OverviewMetrics& metrics, const QList<QStringView>& lines,
+                          const QList<OverviewChunk>& chunks, int y)
+{
+    const auto chunk = ChunkAtRow(chunks, y);
+    if (chunk != chunks.cend())
+        return chunk->start + ChunkCharsAbove(metrics, lines, *chunk, y - chunk->top);
+    qint64 end = chunks.isEmpty() ? 0 : chunks.last().start;
+    for (int i = chunks.isEmpty() ? 0 : chunks.last().first; i < lines.size(); ++i)
+        end += lines.at(i).size() + LineBreakChars;
+    return end;
 }

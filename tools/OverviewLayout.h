@@ -65,12 +65,14 @@ private:
 };
 
 // Lines first to last (inclusive) of the text, placed at row top of the picture and rows
-// high: the chunk's laid-out height at the scale, rounded up.
+// high: the chunk's laid-out height at the scale, rounded up. start is the position of its
+// first line, line breaks counting two.
 struct OverviewChunk {
     int first = 0;
     int last = 0;
     int top = 0;
     int rows = 0;
+    qint64 start = 0;
 };
 
 // The last line of the chunk that starts at line first.
@@ -106,9 +108,16 @@ private:
     QList<OverviewChunk> m_chunks;
     int m_nextLine = 0;
     int m_top = Overview::FirstRow;
+    qint64 m_start = 0;
 };
+
+// The chunk drawn at row y, or the end when y lies below the last.
+QList<OverviewChunk>::const_iterator ChunkAtRow(const QList<OverviewChunk>& chunks, int y);
 
 // The position (line breaks counting two) that a click at row y of the picture of these
 // lines stands for: the start of the screen line drawn at that height. Below the last chunk
 // it lies at or past the end of the text, which the editor limits.
 qint64 OverviewPositionAt(OverviewMetrics& metrics, const QList<QStringView>& lines, int y);
+// The same on the chunks of those lines laid out before.
+qint64 OverviewPositionAt(OverviewMetrics& metrics, const QList<QStringView>& lines,
+                          const QList<OverviewChunk>& chunks, int y);

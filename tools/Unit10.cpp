@@ -108,9 +108,7 @@ void TOverviewPicture::paintEvent(QPaintEvent* event)
     const QRect area = event->rect();
     painter.fillRect(area, Qt::white);
     painter.setPen(Qt::black);
-    auto chunk = std::upper_bound(
-        m_chunks.cbegin(), m_chunks.cend(), area.top(),
-        [](int row, const OverviewChunk& c) { return row < c.top + qint64(c.rows); });
+    auto chunk = ChunkAtRow(m_chunks, area.top());
     for (; chunk != m_chunks.cend() && chunk->top <= area.bottom(); ++chunk) {
         painter.save();
         painter.setClipRect(QRect(0, chunk->top, Overview::CopiedWidth, chunk->rows));
@@ -133,6 +131,7 @@ void TOverviewPicture::mouseReleaseEvent(QMouseEvent* event)
 }
 
 struct TForm10::PendingPicture {
+    quint64 edits = 0;
     QString text;
     QList<QStringView> lines;
     std::unique_ptr<OverviewLayoutPass> pass;
@@ -251,6 +250,7 @@ void TForm10::ToolButton1Click()
     }
     PicturedMemo = memo;
     m_pending = std::make_unique<PendingPicture>();
+    m_pending->edits = memo->EditCount();
     m_pending->text = memo->FullText();
     m_pending->lines = SplitOverviewLines(m_pending->text);
     m_pending->pass = std::make_unique<OverviewLayoutPass>(m_metrics, m_pending->lines);
@@ -258,7 +258,7 @@ void TForm10::ToolButton1Click()
     ProgressBar1->setValue(0);
     ProgressBar1->show();
     ToolButton1->setEnabled(false);
-    drawSlice();
+    m_drawTimer->start();
 }
 
 // Lays out chunks for a few milliseconds, then lets the user's input and the progress bar's
@@ -281,6 +281,9 @@ void TForm10::drawSlice()
 void TForm10::finishDrawing()
 {
     OverviewHeight = m_pending->pass->Height();
+    // Both share the text's characters, and so the lines' views.
+    m_clickLayout = {m_pending->edits, m_pending->text, m_pending->lines,
+                     m_pending->pass->Chunks()};
     Image2->SetPicture(std::move(m_pending->text), std::move(m_pending->lines),
                        m_pending->pass->Chunks(), OverviewHeight);
     m_pending.reset();
@@ -300,6 +303,16 @@ bool TForm10::picturedMemoIsOpen() const
     });
 }
 
+void TForm10::layOutForClick()
+{
+    m_clickLayout.edits = PicturedMemo->EditCount();
+    m_clickLayout.text = PicturedMemo->FullText();
+    m_clickLayout.lines = SplitOverviewLines(m_clickLayout.text);
+    OverviewLayoutPass pass(m_metrics, m_clickLayout.lines);
+    pass.Finish();
+    m_clickLayout.chunks = pass.Chunks();
+}
+
 // The click is mapped on the document's text as it is now, which may differ from the text
 // drawn.
 void TForm10::Image2MouseUp(int row)
@@ -307,8 +320,10 @@ void TForm10::Image2MouseUp(int row)
     if (!picturedMemoIsOpen())
         return;
     BusyCursor busy;
-    const QString text = PicturedMemo->FullText();
-    const qint64 position = OverviewPositionAt(m_metrics, SplitOverviewLines(text), row);
+    if (m_clickLayout.edits != PicturedMemo->EditCount())
+        layOutForClick();
+    const qint64 position =
+        OverviewPositionAt(m_metrics, m_clickLayout.lines, m_clickLayout.chunks, row);
     PicturedMemo->SetSelStart(int(qMin<qint64>(position, PicturedMemo->TextLength())));
     PicturedMemo->ScrollCaretIntoView();
     for (QMdiSubWindow* window : m_main.DocumentWindows()) {

@@ -84,6 +84,7 @@ private:
     void drawSlice();
     void finishDrawing();
     bool picturedMemoIsOpen() const;
+    void layOutForClick();
 
     TForm1& m_main;
     Prompts& m_prompts;
@@ -92,6 +93,15 @@ private:
     struct PendingPicture;
     std::unique_ptr<PendingPicture> m_pending;
     QTimer* m_drawTimer = nullptr;
+    // What clicks are mapped on: the pictured document's text as it was at its edit count
+    // edits, laid out again once the text has changed.
+    struct ClickLayout {
+        quint64 edits = 0;
+        QString text;
+        QList<QStringView> lines; // views into text
+        QList<OverviewChunk> chunks;
+    };
+    ClickLayout m_clickLayout;
     bool m_placed = false;
 };
 
