@@ -176,6 +176,7 @@ public:
     // Settings, fonts and help (Unit1Settings.cpp)
     void SetFont1Click();
     void HelpTopics1Click();
+    void About1Click();
 
     // Editing (editing/Unit1Editing.cpp)
     void Undo1Click();

@@ -170,7 +170,7 @@ const MenuRow MenuRows[] = {
     menu("", "Help1", "&Help"),
     item("Help1", "HelpTopics1", "&Help Topics", "F1", NoLists, &TForm1::HelpTopics1Click),
     separator("Help1"),
-    item("Help1", "About1", "&About..."),
+    item("Help1", "About1", "&About...", "", NoLists, &TForm1::About1Click),
 
     // The editor popup menu: no shortcuts; each item runs its main-menu namesake's command.
     item("PopupMenu1", "Undo2", "&Undo", "", NeedsDocument | NeedsUndo, &TForm1::Undo1Click),

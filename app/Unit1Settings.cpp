@@ -11,6 +11,7 @@
 #include "app/Unit7.h"
 #include "platform/ProgramFolder.h"
 #include "platform/Shell.h"
+#include "tools/Unit2.h"
 
 #include <QDir>
 #include <QFile>
@@ -169,4 +170,10 @@ void TForm1::HelpTopics1Click()
         out.close();
         m_platform.shell.openWithDefault(path);
     }
+}
+
+// Like the other secondary windows, it keeps the main window disabled while it is open.
+void TForm1::About1Click()
+{
+    ShowSecondaryWindow(Form2);
 }

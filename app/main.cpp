@@ -12,6 +12,7 @@
 #include "prefs/Unit5.h"
 #include "tools/Unit10.h"
 #include "tools/Unit14.h"
+#include "tools/Unit2.h"
 
 #include <QApplication>
 
@@ -33,6 +34,7 @@ int main(int argc, char** argv)
     form1.CommandLineParameters = arguments;
     prompts.setParent(&form1);
     // The other windows, in their order of creation; the main window owns them.
+    new TForm2(form1, shell);
     new TForm4(&form1);
     new TForm3(form1, platform);
     new TForm7(&form1);

@@ -12,6 +12,7 @@
 #include "prefs/Unit5.h"
 #include "tools/Unit10.h"
 #include "tools/Unit14.h"
+#include "tools/Unit2.h"
 
 #include <QTest>
 
@@ -25,6 +26,7 @@ MainWindowHarness::~MainWindowHarness() = default;
 // In the program's order of creation; the main window owns them.
 void MainWindowHarness::createOtherWindows()
 {
+    form2 = new TForm2(*form1, shell);
     form4 = new TForm4(form1.get());
     form3 = new TForm3(*form1, platform);
     form7 = new TForm7(form1.get());

@@ -21,6 +21,7 @@ class TForm9;
 class TForm11;
 class TForm14;
 class TForm10;
+class TForm2;
 
 // The real main window with its Browse Files, Open Files, Find and Highlight, Preferences,
 // Copy/Paste Special, Replace Special, Auto Complete and Favourites windows, on scripted
@@ -57,6 +58,7 @@ public:
     TForm14* form14 = nullptr;         // owned by form1
     TForm4* form4 = nullptr;           // owned by form1
     TForm3* form3 = nullptr;           // owned by form1
+    TForm2* form2 = nullptr;           // owned by form1
 
 private:
     void createOtherWindows();
