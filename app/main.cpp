@@ -11,6 +11,7 @@
 #include "platform/Shell.h"
 #include "prefs/Unit5.h"
 #include "tools/Unit14.h"
+#include "tools/Unit8.h"
 
 #include <QApplication>
 
@@ -35,6 +36,7 @@ int main(int argc, char** argv)
     new TForm4(&form1);
     new TForm3(form1, platform);
     new TForm7(&form1);
+    new TForm8(form1, platform);
     new TForm13(&form1);
     new Tsetfilters(form1, prompts);
     new TForm6(form1);
