@@ -2,6 +2,8 @@
 
 #include "app/TextFile.h"
 
+#include <QFileInfo>
+
 FileResult TStrSet::LoadFromFile(const QString& path, qint64 maxSize)
 {
     QByteArray bytes;
@@ -25,6 +27,16 @@ FileResult TStrSet::LoadFromFile(const QString& path, qint64 maxSize)
     }
     m_strings = lines;
     return {};
+}
+
+bool TStrSet::LoadIfExists(const QString& path, QString* error)
+{
+    if (!QFileInfo::exists(path))
+        return false;
+    const FileResult result = LoadFromFile(path);
+    if (!result.ok && error)
+        *error = result.error;
+    return result.ok;
 }
 
 FileResult TStrSet::SaveToFile(const QString& path) const

@@ -22,6 +22,10 @@ public:
 
     // Reads the file's lines (CR LF, LF or CR breaks); on failure the list stays as it was.
     FileResult LoadFromFile(const QString& path, qint64 maxSize = MaxListFileSize);
+    // Replaces the lines with those of the file when it exists and returns true; otherwise (no
+    // file, or one that cannot be read) the lines stay as they were and the answer is false,
+    // with the reason in error when the file exists but could not be read.
+    bool LoadIfExists(const QString& path, QString* error = nullptr);
     // Writes every line followed by CR LF; a failure leaves the old file as it was.
     FileResult SaveToFile(const QString& path) const;
 

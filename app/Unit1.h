@@ -173,6 +173,9 @@ public:
     void FavoriteItemClick(int index);
     void Modify1Click();
 
+    // Open With (tools/Unit1OpenWith.cpp)
+    void OpenWith1Click();
+
     // Settings, fonts and help (Unit1Settings.cpp)
     void SetFont1Click();
     void HelpTopics1Click();

@@ -127,7 +127,7 @@ const MenuRow MenuRows[] = {
     separator("Edit1"),
     item("Edit1", "Refresh1", "Re&load", "Ctrl+L", NeedsDocument | NeedsFile,
          &TForm1::Refresh1Click),
-    item("Edit1", "OpenWith1", "Open With...", "F9", NeedsDocument),
+    item("Edit1", "OpenWith1", "Open With...", "F9", NeedsDocument, &TForm1::OpenWith1Click),
 
     menu("", "Search1", "&Search", NeedsDocument | StartsOff),
     item("Search1", "FindReplace1", "&Find...", "Ctrl+F", NeedsDocument,

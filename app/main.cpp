@@ -13,6 +13,7 @@
 #include "tools/Unit10.h"
 #include "tools/Unit14.h"
 #include "tools/Unit2.h"
+#include "tools/Unit8.h"
 
 #include <QApplication>
 
@@ -38,6 +39,7 @@ int main(int argc, char** argv)
     new TForm4(&form1);
     new TForm3(form1, platform);
     new TForm7(&form1);
+    new TForm8(form1, platform);
     new TForm13(&form1);
     new Tsetfilters(form1, prompts);
     new TForm6(form1);

@@ -74,9 +74,10 @@ bool DesktopShell::openWithDefault(const QString& pathOrAddress)
     return url.isValid() && QDesktopServices::openUrl(url);
 }
 
-bool DesktopShell::startProgram(const QString& program, const QString& fileArgument)
+bool DesktopShell::startProgram(const QString& program, const QString& fileArgument,
+                                const QString& workingFolder)
 {
-    return QProcess::startDetached(program, {fileArgument});
+    return QProcess::startDetached(program, {fileArgument}, workingFolder);
 }
 
 void DesktopShell::showProperties(const QString& path, QWidget* parent)

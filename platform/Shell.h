@@ -36,8 +36,10 @@ public:
 
     // Opens a path or address with its default handler; false when nothing could open it.
     virtual bool openWithDefault(const QString& pathOrAddress) = 0;
-    // Starts a program with one file argument, never through a shell command line.
-    virtual bool startProgram(const QString& program, const QString& fileArgument) = 0;
+    // Starts a program with one file argument in the working folder, never through a shell
+    // command line; false when it could not be started.
+    virtual bool startProgram(const QString& program, const QString& fileArgument,
+                              const QString& workingFolder) = 0;
     // The desktop file manager's properties of a file, else a small dialog of our own.
     virtual void showProperties(const QString& path, QWidget* parent) = 0;
     virtual void addToRecentDocuments(const QString& path) = 0;
@@ -52,7 +54,8 @@ class DesktopShell final : public Shell
 {
 public:
     bool openWithDefault(const QString& pathOrAddress) override;
-    bool startProgram(const QString& program, const QString& fileArgument) override;
+    bool startProgram(const QString& program, const QString& fileArgument,
+                      const QString& workingFolder) override;
     void showProperties(const QString& path, QWidget* parent) override;
     void addToRecentDocuments(const QString& path) override;
     QStringList recentDocuments() override;

@@ -4,8 +4,6 @@
 #include "app/TextFile.h"
 #include "platform/ProgramFolder.h"
 
-#include <QFileInfo>
-
 QString FavouritesFilePath(bool forWriting)
 {
     return programFilePath(QStringLiteral("favorites.ini"), forWriting);
@@ -27,11 +25,5 @@ QString JoinFavourite(const QString& description, const QString& path)
 
 bool LoadFavourites(TStrSet& lines, QString* error)
 {
-    const QString path = FavouritesFilePath();
-    if (!QFileInfo::exists(path))
-        return false;
-    const FileResult result = lines.LoadFromFile(path);
-    if (!result.ok && error)
-        *error = result.error;
-    return result.ok;
+    return lines.LoadIfExists(FavouritesFilePath(), error);
 }

@@ -9,6 +9,7 @@
 #include "app/Unit1.h"
 #include "editing/Macros.h"
 #include "platform/Clock.h"
+#include "tools/Unit8.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -369,7 +370,9 @@ void TestMacros::keysRunTheirMacroOnce()
     QTest::keyClick(memo, Qt::Key_F5);
     QTest::keyClick(memo, Qt::Key_F11, Qt::ControlModifier);
     QTest::keyClick(memo, Qt::Key_F12, Qt::AltModifier);
-    QTest::keyClick(memo, Qt::Key_F9);
+    QTest::keyClick(memo, Qt::Key_F9); // Open With
+    QVERIFY(h.form8->isVisible());
+    h.form8->close();
     QTest::keyClick(memo, Qt::Key_F10);
     QCOMPARE(memo->FullText(), "[F5][F11][F12]");
 

@@ -13,6 +13,7 @@
 #include "tools/Unit10.h"
 #include "tools/Unit14.h"
 #include "tools/Unit2.h"
+#include "tools/Unit8.h"
 
 #include <QTest>
 
@@ -30,6 +31,7 @@ void MainWindowHarness::createOtherWindows()
     form4 = new TForm4(form1.get());
     form3 = new TForm3(*form1, platform);
     form7 = new TForm7(form1.get());
+    form8 = new TForm8(*form1, platform);
     form13 = new TForm13(form1.get());
     setfilters = new Tsetfilters(*form1, prompts);
     form6 = new TForm6(*form1);

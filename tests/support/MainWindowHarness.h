@@ -14,6 +14,7 @@ class TForm3;
 class TForm4;
 class TScrollMemo;
 class TForm7;
+class TForm8;
 class TForm13;
 class Tsetfilters;
 class TForm6;
@@ -49,6 +50,7 @@ public:
     Platform platform{prompts, shell, clock};
     std::unique_ptr<TForm1> form1;
     TForm7* form7 = nullptr;           // owned by form1
+    TForm8* form8 = nullptr;           // owned by form1
     TForm13* form13 = nullptr;         // owned by form1
     Tsetfilters* setfilters = nullptr; // owned by form1
     TForm6* form6 = nullptr;           // owned by form1

@@ -7,6 +7,7 @@
 struct StartedProgram {
     QString program;
     QString fileArgument;
+    QString workingFolder;
 };
 
 // Records what the program asked of the desktop instead of doing it.
@@ -18,9 +19,10 @@ public:
         openedPaths << pathOrAddress;
         return opensSucceed;
     }
-    bool startProgram(const QString& program, const QString& fileArgument) override
+    bool startProgram(const QString& program, const QString& fileArgument,
+                      const QString& workingFolder) override
     {
-        startedPrograms << StartedProgram{program, fileArgument};
+        startedPrograms << StartedProgram{program, fileArgument, workingFolder};
         return startsSucceed;
     }
     void showProperties(const QString& path, QWidget*) override { propertiesRequests << path; }

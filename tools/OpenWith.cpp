@@ -1,0 +1,68 @@
+#include "tools/OpenWith.h"
+
+#include "app/Strset.h"
+#include "app/Unit1.h"
+#include "platform/ProgramFolder.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+QString OpenWithFilePath(bool forWriting)
+{
+    return programFilePath(QStringLiteral("openwith.ini"), forWriting);
+}
+
+bool LoadOpenWithPrograms(QStringList& programs, QString* error)
+{
+    TStrSet lines;
+    if (!lines.LoadIfExists(OpenWithFilePath(), error))
+        return false;
+    programs = lines.Strings();
+    return true;
+}
+
+FileResult SaveOpenWithPrograms(const QStringList& programs)
+{
+    TStrSet lines;
+    lines.SetStrings(programs);
+    return lines.SaveToFile(OpenWithFilePath(true));
+}
+
+bool RememberProgram(QStringList& programs, const QString& program)
+{
+    if (programs.contains(program))
+        return false;
+    if (programs.size() > MaxRememberedPrograms)
+        programs.removeLast();
+    programs << program;
+    return true;
+}
+
+QString OpenWithFolder(const QString& caption)
+{
+    if (!IsUntitledCaption(caption)) {
+        const QString folder = QFileInfo(caption).absolutePath();
+        if (QFileInfo(folder).isDir())
+            return folder;
+    }
+    return QDir::tempPath();
+}
+
+QString PreviewFileName(const QString& caption)
+{
+    QString name = u'~' + FileNamePart(caption);
+    if (!name.contains(u'.'))
+        name += QStringLiteral(".txt");
+    return QDir(OpenWithFolder(caption)).filePath(name);
+}
+
+QString ResolveProgram(const QString& program)
+{
+    if (program.isEmpty())
+        return {};
+    if (!program.contains(u'/'))
+        return QStandardPaths::findExecutable(program);
+    const QFileInfo file(program);
+    return file.isFile() && file.isExecutable() ? file.absoluteFilePath() : QString();
+}
