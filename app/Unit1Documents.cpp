@@ -9,6 +9,7 @@
 #include "app/Unit7.h"
 #include "editing/Macros.h"
 #include "platform/Shell.h"
+#include "tools/Unit12.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -225,8 +226,11 @@ void TForm1::DocumentClosed(QMdiSubWindow* window)
         EnableDocumentCommands(false);
     // Removing the entry lets the list lay out the rest again from the top.
     Form7->RemoveEntry(window);
-    if (last)
+    if (last) {
         Form7->hide();
+        if (Form12->isVisible())
+            Form12->close();
+    }
 }
 
 void TForm1::DocumentDestroyed()

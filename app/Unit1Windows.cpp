@@ -7,6 +7,7 @@
 #include "app/Unit7.h"
 #include "browser/Unit3.h"
 #include "prefs/Unit5.h"
+#include "tools/Unit12.h"
 
 #include <QAction>
 #include <QEvent>
@@ -158,11 +159,30 @@ void TForm1::SetOpenFilesShown(bool shown)
     action("ShowOpenFiles1")->setChecked(Form7->isVisible());
 }
 
+// The check mark follows the window; the Calculator clears it itself however it closes.
+void TForm1::Calculator1Click()
+{
+    if (Form12->isVisible()) {
+        Form12->close();
+    } else {
+        Form12->show();
+        // Not while Stay on Top holds it hidden.
+        if (Form12->isVisible()) {
+            Form12->FormShow();
+            Form12->raise();
+            Form12->activateWindow();
+        }
+    }
+    action("Calculator1")->setChecked(Form12->isVisible());
+}
+
 QList<TForm1::FloatingWindow> TForm1::floatingWindows() const
 {
     QList<FloatingWindow> windows;
     if (Form7)
         windows << FloatingWindow{Form7, action("ShowOpenFiles1")};
+    if (Form12)
+        windows << FloatingWindow{Form12, action("Calculator1")};
     return windows;
 }
 

@@ -10,6 +10,7 @@
 #include "platform/Prompts.h"
 #include "platform/Shell.h"
 #include "prefs/Unit5.h"
+#include "tools/Unit12.h"
 #include "tools/Unit14.h"
 
 #include <QApplication>
@@ -40,6 +41,7 @@ int main(int argc, char** argv)
     new TForm6(form1);
     new TForm9(form1);
     new TForm11(form1);
+    new TForm12(form1);
     new TForm14(form1, prompts);
 
     form1.show();

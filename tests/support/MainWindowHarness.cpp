@@ -10,6 +10,7 @@
 #include "editing/Unit6.h"
 #include "editing/Unit9.h"
 #include "prefs/Unit5.h"
+#include "tools/Unit12.h"
 #include "tools/Unit14.h"
 
 #include <QTest>
@@ -32,6 +33,7 @@ void MainWindowHarness::createOtherWindows()
     form6 = new TForm6(*form1);
     form9 = new TForm9(*form1);
     form11 = new TForm11(*form1);
+    form12 = new TForm12(*form1);
     form14 = new TForm14(*form1, prompts);
 }
 

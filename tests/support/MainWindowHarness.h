@@ -19,6 +19,7 @@ class Tsetfilters;
 class TForm6;
 class TForm9;
 class TForm11;
+class TForm12;
 class TForm14;
 
 // The real main window with its Browse Files, Open Files, Find and Highlight, Preferences,
@@ -52,6 +53,7 @@ public:
     TForm6* form6 = nullptr;           // owned by form1
     TForm9* form9 = nullptr;           // owned by form1
     TForm11* form11 = nullptr;         // owned by form1
+    TForm12* form12 = nullptr;         // owned by form1
     TForm14* form14 = nullptr;         // owned by form1
     TForm4* form4 = nullptr;           // owned by form1
     TForm3* form3 = nullptr;           // owned by form1
