@@ -274,6 +274,8 @@ public:
     void ShowToolbar1Click();
     void ShowOpenFiles1Click();
     void Overview1Click();
+    // Shows the Calculator above all windows, or closes it.
+    void Calculator1Click();
     // Show or hide the toolbar (the Open Files window) with the menu's check mark in step.
     void SetToolbarShown(bool shown);
     void SetOpenFilesShown(bool shown);

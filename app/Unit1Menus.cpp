@@ -162,7 +162,7 @@ const MenuRow MenuRows[] = {
     item("Window1", "Overview1", "Show Overview", "", Checkable | NeedsDocument | NeedsNoStayOnTop,
          &TForm1::Overview1Click),
     item("Window1", "Calculator1", "Show Calculator", "",
-         Checkable | NeedsDocument | NeedsNoStayOnTop),
+         Checkable | NeedsDocument | NeedsNoStayOnTop, &TForm1::Calculator1Click),
     separator("Window1"),
     item("Window1", "Stayontop1", "Stay on Top", "", Checkable | NeedsDocument,
          &TForm1::Stayontop1Click),

@@ -8,6 +8,7 @@
 #include "browser/Unit3.h"
 #include "prefs/Unit5.h"
 #include "tools/Unit10.h"
+#include "tools/Unit12.h"
 
 #include <QAction>
 #include <QEvent>
@@ -160,12 +161,26 @@ void TForm1::Overview1Click()
     setFloatingShown({Form10, action("Overview1")}, !Form10->isVisible());
 }
 
+// Hiding is closing: the Calculator gives back what it took when it closes.
 void TForm1::setFloatingShown(const FloatingWindow& floating, bool shown)
 {
-    floating.window->setVisible(shown);
-    if (shown)
+    if (shown) {
+        floating.window->show();
         floating.window->raise();
+    } else {
+        floating.window->close();
+    }
     floating.showCommand->setChecked(floating.window->isVisible());
+}
+
+void TForm1::Calculator1Click()
+{
+    setFloatingShown({Form12, action("Calculator1")}, !Form12->isVisible());
+    // Every showing starts cleared; not while Stay on Top holds it hidden.
+    if (Form12->isVisible()) {
+        Form12->FormShow();
+        Form12->activateWindow();
+    }
 }
 
 QList<TForm1::FloatingWindow> TForm1::floatingWindows() const
@@ -175,6 +190,8 @@ QList<TForm1::FloatingWindow> TForm1::floatingWindows() const
         windows << FloatingWindow{Form7, action("ShowOpenFiles1")};
     if (Form10)
         windows << FloatingWindow{Form10, action("Overview1")};
+    if (Form12)
+        windows << FloatingWindow{Form12, action("Calculator1")};
     return windows;
 }
 

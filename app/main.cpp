@@ -11,6 +11,7 @@
 #include "platform/Shell.h"
 #include "prefs/Unit5.h"
 #include "tools/Unit10.h"
+#include "tools/Unit12.h"
 #include "tools/Unit14.h"
 #include "tools/Unit2.h"
 #include "tools/Unit8.h"
@@ -46,6 +47,7 @@ int main(int argc, char** argv)
     new TForm9(form1);
     new TForm10(form1, prompts);
     new TForm11(form1);
+    new TForm12(form1);
     new TForm14(form1, prompts);
 
     form1.show();

@@ -11,6 +11,7 @@
 #include "editing/Unit9.h"
 #include "prefs/Unit5.h"
 #include "tools/Unit10.h"
+#include "tools/Unit12.h"
 #include "tools/Unit14.h"
 #include "tools/Unit2.h"
 #include "tools/Unit8.h"
@@ -38,6 +39,7 @@ void MainWindowHarness::createOtherWindows()
     form9 = new TForm9(*form1);
     form10 = new TForm10(*form1, prompts);
     form11 = new TForm11(*form1);
+    form12 = new TForm12(*form1);
     form14 = new TForm14(*form1, prompts);
 }
 

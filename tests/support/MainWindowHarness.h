@@ -20,6 +20,7 @@ class Tsetfilters;
 class TForm6;
 class TForm9;
 class TForm11;
+class TForm12;
 class TForm14;
 class TForm10;
 class TForm2;
@@ -57,6 +58,7 @@ public:
     TForm9* form9 = nullptr;           // owned by form1
     TForm10* form10 = nullptr;         // owned by form1
     TForm11* form11 = nullptr;         // owned by form1
+    TForm12* form12 = nullptr;         // owned by form1
     TForm14* form14 = nullptr;         // owned by form1
     TForm4* form4 = nullptr;           // owned by form1
     TForm3* form3 = nullptr;           // owned by form1
