@@ -7,6 +7,10 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
+#include <QTemporaryDir>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 QString OpenWithFilePath(bool forWriting)
 {
@@ -46,7 +50,28 @@ QString OpenWithFolder(const QString& caption)
         if (QFileInfo(folder).isDir())
             return folder;
     }
-    return QDir::tempPath();
+    return PrivateTemporaryFolder();
+}
+
+QString PrivateTemporaryFolder()
+{
+    const QString folder =
+        QDir(QDir::tempPath()).filePath(QStringLiteral("tavro-%1").arg(getuid()));
+    const QByteArray path = QFile::encodeName(folder);
+    ::mkdir(path.constData(), S_IRWXU); // an existing one is examined below
+    struct stat info;
+    if (::lstat(path.constData(), &info) == 0 && S_ISDIR(info.st_mode) && info.st_uid == getuid() &&
+        (info.st_mode & (S_IRWXG | S_IRWXO)) == 0)
+        return folder;
+    // Another user holds that name: a folder of a unique name made for this user alone, the
+    // same one for the rest of the run.
+    static QString unique;
+    if (unique.isEmpty()) {
+        QTemporaryDir made(QDir(QDir::tempPath()).filePath(QStringLiteral("tavro-XXXXXX")));
+        made.setAutoRemove(false);
+        unique = made.path();
+    }
+    return unique;
 }
 
 QString PreviewFileName(const QString& caption)

@@ -27,9 +27,13 @@ FileResult SaveOpenWithPrograms(const QStringList& programs);
 bool RememberProgram(QStringList& programs, const QString& program);
 
 // The folder of a document's preview file, which is also the program's working folder: the
-// folder of the file the caption names when that folder exists, else the temporary folder
+// folder of the file the caption names when that folder exists, else PrivateTemporaryFolder
 // (always so for an untitled document).
 QString OpenWithFolder(const QString& caption);
+// A folder of this user's own in the temporary folder ("tavro-" and the user's number),
+// created when missing, so that nobody else can put a file or a link where a preview is
+// written. Where someone else holds that name, a folder of a unique name stands in.
+QString PrivateTemporaryFolder();
 // The preview file of a document: "~" and the file-name part of the caption in OpenWithFolder,
 // with ".txt" added to a name without an extension.
 QString PreviewFileName(const QString& caption);

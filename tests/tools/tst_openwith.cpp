@@ -8,6 +8,7 @@
 #include "app/Scrlmemo.h"
 #include "app/Unit1.h"
 #include "platform/Shell.h"
+#include "tools/OpenWith.h"
 #include "tools/Unit8.h"
 
 #include <QApplication>
@@ -23,18 +24,21 @@
 #include <QTest>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace
 {
 
-// The main window without documents, the temporary folder inside the test's folder.
+// The main window without documents, the temporary folder inside the test's folder; temp is
+// the user's own folder in it.
 class OpenWithHarness : public MainWindowHarness
 {
 public:
-    OpenWithHarness() : temp(path("tmp")), m_previousTemp(qgetenv("TMPDIR"))
+    OpenWithHarness()
+        : temp(path("tmp/tavro-") + QString::number(getuid())), m_previousTemp(qgetenv("TMPDIR"))
     {
-        QDir().mkpath(temp);
-        qputenv("TMPDIR", QFile::encodeName(temp));
+        QDir().mkpath(path("tmp"));
+        qputenv("TMPDIR", QFile::encodeName(path("tmp")));
         form1->OpenNew = false;
     }
     ~OpenWithHarness()
@@ -100,6 +104,7 @@ private Q_SLOTS:
     void openwithIniAtShowAndClose();
     void keyboard();
     void desktopStartsProgramWithOneArgument();
+    void untitledPreviewsStayInAFolderOfTheUsersOwn();
 };
 
 // Each preview holds the text in its document's encoding and line breaks; the documents and
@@ -340,6 +345,29 @@ void TestOpenWith::desktopStartsProgramWithOneArgument()
     QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(out), 10000);
     QCOMPARE(QString::fromUtf8(readFile(out)),
              "1\n" + file + '\n' + QFileInfo(folder).canonicalFilePath() + '\n');
+}
+
+// Nobody else can have put a file or a link where the preview of an untitled document is
+// written: a folder of that name that is a link, or open to others, is not used.
+void TestOpenWith::untitledPreviewsStayInAFolderOfTheUsersOwn()
+{
+    OpenWithHarness h;
+    QCOMPARE(OpenWithFolder("Untitled1"), h.temp);
+    QCOMPARE(QFileInfo(h.temp).permissions() &
+                 (QFile::ReadOther | QFile::WriteOther | QFile::ReadGroup | QFile::WriteGroup),
+             QFile::Permissions());
+    QVERIFY(QDir(h.temp).removeRecursively());
+
+    const QString elsewhere = h.path("elsewhere");
+    QVERIFY(QDir().mkpath(elsewhere));
+    QVERIFY(QFile::link(elsewhere, h.temp));
+    QVERIFY(!PreviewFileName("Untitled1").startsWith(h.temp));
+    QVERIFY(!PreviewFileName("Untitled1").startsWith(elsewhere));
+    QVERIFY(QFile::remove(h.temp));
+
+    QVERIFY(QDir().mkpath(h.temp));
+    QVERIFY(::chmod(QFile::encodeName(h.temp).constData(), 0777) == 0);
+    QVERIFY(!OpenWithFolder("Untitled1").startsWith(h.temp));
 }
 
 QTEST_MAIN(TestOpenWith)
