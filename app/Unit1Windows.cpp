@@ -260,6 +260,11 @@ void TForm1::secondaryWindowClosed()
     setEnabled(true);
     if (StayOnTopSuspended)
         Stayontop1Click();
-    for (const FloatingWindow& floating : floatingWindows())
+    // A Calculator still shown keeps the others disabled; one closed meanwhile left them so.
+    const bool calculatorShown = Form12 && Form12->isVisible();
+    for (const FloatingWindow& floating : floatingWindows()) {
+        if (!calculatorShown)
+            floating.window->setEnabled(true);
         setTopmost(floating.window, true);
+    }
 }

@@ -175,14 +175,17 @@ void TForm12::FormShow()
 }
 
 // Every way of closing ends here. The other floating windows are enabled again, hidden ones
-// too (one hidden meanwhile would otherwise stay disabled when shown again); they are not
-// raised above a secondary window that keeps the main window disabled.
+// too (one hidden meanwhile would otherwise stay disabled when shown again). While a
+// secondary window keeps the main window disabled they stay disabled with it, below it; the
+// main window enables them when that window closes.
 void TForm12::FormClose()
 {
     const bool mainUsable = m_main.isEnabled();
     for (TFloatingWindow* other : otherFloatingWindows()) {
+        if (!mainUsable)
+            continue;
         other->setEnabled(true);
-        if (other->isVisible() && mainUsable)
+        if (other->isVisible())
             other->raise();
     }
     // The check mark of "Show Calculator" says whether the window is shown.

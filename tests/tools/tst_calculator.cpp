@@ -9,6 +9,7 @@
 #include "app/Unit7.h"
 #include "prefs/Unit5.h"
 #include "tools/Calculator.h"
+#include "tools/Unit10.h"
 #include "tools/Unit12.h"
 
 #include <QAction>
@@ -162,6 +163,7 @@ private Q_SLOTS:
     void checkMarkFollowsTheWindow();
     void openFilesWaitsWhileCalculatorShown();
     void staysUsableUnderASecondaryWindow();
+    void closedUnderASecondaryWindowLeavesTheOthersToTheMainWindow();
 };
 
 void TestCalculator::keysGiveResults_data()
@@ -449,6 +451,38 @@ void TestCalculator::staysUsableUnderASecondaryWindow()
     h.setfilters->close();
     QVERIFY(h.form12->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
     QCOMPARE(h.form12->Memo1->text(), QString("5")); // the change of layer kept the display
+}
+
+// Open Files and Overview stay disabled with the main window while a secondary window is
+// open, also when the Calculator that disabled them closes meanwhile; they come back with it.
+void TestCalculator::closedUnderASecondaryWindowLeavesTheOthersToTheMainWindow()
+{
+    MainWindowHarness h;
+    QVERIFY(h.show());
+    TRIGGER_ACTION(h.form1.get(), "ShowOpenFiles1");
+    TRIGGER_ACTION(h.form1.get(), "Overview1");
+    QVERIFY(showCalculator(h));
+    QVERIFY(!h.form7->isEnabled());
+    QVERIFY(!h.form10->isEnabled());
+    TRIGGER_ACTION(h.form1.get(), "SetFilters1");
+    h.form12->close();
+    QVERIFY(!h.form7->isEnabled());
+    QVERIFY(!h.form10->isEnabled());
+    h.setfilters->close();
+    QVERIFY(h.form1->isEnabled());
+    QVERIFY(h.form7->isEnabled());
+    QVERIFY(h.form10->isEnabled());
+
+    // A Calculator still shown when the secondary window closes keeps them disabled.
+    QVERIFY(showCalculator(h));
+    TRIGGER_ACTION(h.form1.get(), "SetFilters1");
+    h.setfilters->close();
+    QVERIFY(!h.form7->isEnabled());
+    QVERIFY(!h.form10->isEnabled());
+    QVERIFY(h.form12->isEnabled());
+    h.form12->close();
+    QVERIFY(h.form7->isEnabled());
+    QVERIFY(h.form10->isEnabled());
 }
 
 QTEST_MAIN(TestCalculator)
