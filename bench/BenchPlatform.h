@@ -32,7 +32,10 @@ class QuietShell final : public Shell
 {
 public:
     bool openWithDefault(const QString&) override { return true; }
-    bool startProgram(const QString&, const QString&, const QString&) override { return true; }
+    bool startProgram(const QString&, const QString&, const QString&, QString&) override
+    {
+        return true;
+    }
     void showProperties(const QString&, QWidget*) override {}
     void addToRecentDocuments(const QString&) override {}
     QStringList recentDocuments() override { return {}; }

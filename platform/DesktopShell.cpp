@@ -75,9 +75,16 @@ bool DesktopShell::openWithDefault(const QString& pathOrAddress)
 }
 
 bool DesktopShell::startProgram(const QString& program, const QString& fileArgument,
-                                const QString& workingFolder)
+                                const QString& workingFolder, QString& error)
 {
-    return QProcess::startDetached(program, {fileArgument}, workingFolder);
+    QProcess process;
+    process.setProgram(program);
+    process.setArguments({fileArgument});
+    process.setWorkingDirectory(workingFolder);
+    if (process.startDetached())
+        return true;
+    error = process.errorString();
+    return false;
 }
 
 void DesktopShell::showProperties(const QString& path, QWidget* parent)

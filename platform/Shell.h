@@ -38,8 +38,9 @@ public:
     virtual bool openWithDefault(const QString& pathOrAddress) = 0;
     // Starts a program with one file argument in the working folder, never through a shell
     // command line; false when it could not be started.
+    // false, with the system's reason in error, when it could not be started.
     virtual bool startProgram(const QString& program, const QString& fileArgument,
-                              const QString& workingFolder) = 0;
+                              const QString& workingFolder, QString& error) = 0;
     // The desktop file manager's properties of a file, else a small dialog of our own.
     virtual void showProperties(const QString& path, QWidget* parent) = 0;
     virtual void addToRecentDocuments(const QString& path) = 0;
@@ -55,7 +56,7 @@ class DesktopShell final : public Shell
 public:
     bool openWithDefault(const QString& pathOrAddress) override;
     bool startProgram(const QString& program, const QString& fileArgument,
-                      const QString& workingFolder) override;
+                      const QString& workingFolder, QString& error) override;
     void showProperties(const QString& path, QWidget* parent) override;
     void addToRecentDocuments(const QString& path) override;
     QStringList recentDocuments() override;

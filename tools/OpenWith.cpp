@@ -69,7 +69,8 @@ QString PrivateTemporaryFolder()
     if (unique.isEmpty()) {
         QTemporaryDir made(QDir(QDir::tempPath()).filePath(QStringLiteral("tavro-XXXXXX")));
         made.setAutoRemove(false);
-        unique = made.path();
+        if (made.isValid())
+            unique = made.path();
     }
     return unique;
 }
@@ -82,12 +83,35 @@ QString PreviewFileName(const QString& caption)
     return QDir(OpenWithFolder(caption)).filePath(name);
 }
 
-QString ResolveProgram(const QString& program)
+QString ResolveProgram(const QString& program, QString& error)
 {
-    if (program.isEmpty())
-        return {};
-    if (!program.contains(u'/'))
-        return QStandardPaths::findExecutable(program);
-    const QFileInfo file(program);
-    return file.isFile() && file.isExecutable() ? file.absoluteFilePath() : QString();
+    QString executable;
+    if (program.isEmpty()) {
+        error = QStringLiteral("No program is named.");
+    } else if (!program.contains(u'/')) {
+        executable = QStandardPaths::findExecutable(program);
+        if (executable.isEmpty())
+            error = QStringLiteral("No program of this name was found on the search path.");
+    } else if (const QFileInfo file(program); !file.isFile()) {
+        error = QStringLiteral("There is no such file.");
+    } else if (!file.isExecutable()) {
+        error = QStringLiteral("The file is not an executable program.");
+    } else {
+        executable = file.absoluteFilePath();
+    }
+    return executable;
+}
+
+QString PreviewPathProblem(const QString& path)
+{
+    const QFileInfo file(path);
+    if (file.isRelative())
+        return QStringLiteral("No folder of your own could be made in the temporary folder %1.")
+            .arg(QDir::tempPath());
+    if (file.isSymLink())
+        return QStringLiteral(
+            "A link of that name is there; the preview is not written through it.");
+    if (file.exists() && !file.isFile())
+        return QStringLiteral("Something else than a file is there.");
+    return {};
 }

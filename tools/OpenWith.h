@@ -39,6 +39,10 @@ QString PrivateTemporaryFolder();
 QString PreviewFileName(const QString& caption);
 
 // The executable file that a program names: a path (absolute, or relative to the current
-// folder) of an executable file, or a name without a folder found on PATH. Empty when there
-// is none.
-QString ResolveProgram(const QString& program);
+// folder) of an executable file, or a name without a folder found on PATH. Empty, with the
+// reason in error, when there is none.
+QString ResolveProgram(const QString& program, QString& error);
+// Why the preview may not be written at path, or empty when it may: a link there (put by
+// someone who wants another file overwritten) is not written through, nor is anything else
+// that is not a file; and a preview needs a folder.
+QString PreviewPathProblem(const QString& path);

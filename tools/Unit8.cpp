@@ -177,10 +177,15 @@ void TForm8::Button2Click()
 // itself stays as it was, modified or not.
 void TForm8::writePreview(QMdiSubWindow* window)
 {
-    PreviewTarget = PreviewFileName(window->windowTitle());
-    if (const FileResult written = TForm1::MemoOf(window)->SaveLinesToFile(PreviewTarget);
-        !written.ok)
-        m_main.showError(QStringLiteral("Could not save to file ") + PreviewTarget +
+    const QString preview = PreviewFileName(window->windowTitle());
+    // Nothing is handed over through a link or without a folder; after a failed write an
+    // older preview of that name is.
+    const QString problem = PreviewPathProblem(preview);
+    PreviewTarget = problem.isEmpty() ? preview : QString();
+    const FileResult written = problem.isEmpty() ? TForm1::MemoOf(window)->SaveLinesToFile(preview)
+                                                 : FileResult::failure(problem);
+    if (!written.ok)
+        m_main.showError(QStringLiteral("Could not save to file ") + preview +
                          QStringLiteral(".\rThe file might be in use.\r") + written.error);
 }
 
@@ -195,10 +200,11 @@ void TForm8::SaveForOpenWith(QMdiSubWindow* window)
 // The file is one argument, whatever blanks or quotes it holds; no shell sees it.
 void TForm8::startProgram(const QString& program, const QString& workingFolder)
 {
-    const QString executable = ResolveProgram(program);
+    QString error;
+    const QString executable = ResolveProgram(program, error);
     if (executable.isEmpty() ||
-        !m_platform.shell.startProgram(executable, PreviewTarget, workingFolder))
-        m_main.showInformation(QStringLiteral("Could not start ") + program + u'.');
+        !m_platform.shell.startProgram(executable, PreviewTarget, workingFolder, error))
+        m_main.showInformation(QStringLiteral("Could not start ") + program + u'.' + u'\r' + error);
 }
 
 void TForm8::Button3Click()

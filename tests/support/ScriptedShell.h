@@ -20,9 +20,11 @@ public:
         return opensSucceed;
     }
     bool startProgram(const QString& program, const QString& fileArgument,
-                      const QString& workingFolder) override
+                      const QString& workingFolder, QString& error) override
     {
         startedPrograms << StartedProgram{program, fileArgument, workingFolder};
+        if (!startsSucceed)
+            error = QStringLiteral("Refused by the test.");
         return startsSucceed;
     }
     void showProperties(const QString& path, QWidget*) override { propertiesRequests << path; }

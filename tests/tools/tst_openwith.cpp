@@ -200,7 +200,9 @@ void TestOpenWith::failedWrites()
     OpenWithHarness h;
     QVERIFY(h.show());
     h.open("doc.txt", "old")->ReplaceSelection("new ");
-    QVERIFY(QFile::link(h.path("missing/~doc.txt"), h.path("~doc.txt")));
+    // Someone put a link where the preview goes, to have another file overwritten.
+    QVERIFY(writeFile(h.path("victim.txt"), "victim"));
+    QVERIFY(QFile::link(h.path("victim.txt"), h.path("~doc.txt")));
     QVERIFY(QFile::remove(h.path("doc.txt")) &&
             QFile::link(h.path("missing/doc.txt"), h.path("doc.txt")));
     h.form1->New1Click();
@@ -229,6 +231,7 @@ void TestOpenWith::failedWrites()
     for (const QMdiSubWindow* window : h.form1->DocumentWindows())
         QVERIFY(TForm1::MemoOf(window)->ModifiedFlag());
     QVERIFY(h.shell.startedPrograms.isEmpty() && h.shell.recentDocumentsAdded.isEmpty());
+    QCOMPARE(readFile(h.path("victim.txt")), QByteArray("victim"));
 }
 
 void TestOpenWith::programsThatCannotStart()
@@ -244,9 +247,11 @@ void TestOpenWith::programsThatCannotStart()
     h.openWith("no-such-program-here");
     h.openWith(h.path("doc.txt")); // not executable
     QCOMPARE(shownMessages(h.prompts),
-             QStringList({"Information Ok: Could not start sh.",
-                          "Information Ok: Could not start no-such-program-here.",
-                          "Information Ok: Could not start " + h.path("doc.txt") + "."}));
+             QStringList({"Information Ok: Could not start sh.\rRefused by the test.",
+                          "Information Ok: Could not start no-such-program-here.\rNo program of "
+                          "this name was found on the search path.",
+                          "Information Ok: Could not start " + h.path("doc.txt") +
+                              ".\rThe file is not an executable program."}));
     QCOMPARE(h.shell.startedPrograms.size(), 1);
 }
 
@@ -341,10 +346,17 @@ void TestOpenWith::desktopStartsProgramWithOneArgument()
                                   ".tmp'\nmv '" + out + ".tmp' '" + out + "'\n"));
     QVERIFY(QFile::setPermissions(script, QFile::ReadOwner | QFile::ExeOwner));
     DesktopShell shell;
-    QVERIFY(shell.startProgram(script, file, folder));
+    QString error;
+    QVERIFY(shell.startProgram(script, file, folder, error));
     QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(out), 10000);
     QCOMPARE(QString::fromUtf8(readFile(out)),
              "1\n" + file + '\n' + QFileInfo(folder).canonicalFilePath() + '\n');
+
+    // A file the system cannot run says why.
+    QVERIFY(QFile::setPermissions(script, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    QVERIFY(writeFile(script, "no program"));
+    QVERIFY(!shell.startProgram(script, file, folder, error));
+    QVERIFY2(error.contains("Exec format error"), qPrintable(error));
 }
 
 // Nobody else can have put a file or a link where the preview of an untitled document is
