@@ -40,13 +40,26 @@ QList<QStringView> SplitOverviewLines(QStringView text)
     return lines;
 }
 
-const LineLayout& OverviewMetrics::layoutOf(QStringView line)
+VisualLines OverviewMetrics::layoutOf(QStringView line)
 {
-    const Key key{qHash(line, 0), line.size()};
-    auto found = m_known.constFind(key);
-    if (found == m_known.constEnd())
-        found = m_known.insert(key, m_measure(line));
-    return *found;
+    auto found = m_known.constFind(keyOf(line));
+    if (found == m_known.constEnd()) {
+        Remember(line, m_measure(line));
+        found = m_known.constFind(keyOf(line));
+    }
+    const VisualLine* first = m_visualLines.constData() + found->first;
+    return {first, first + found->count};
+}
+
+bool OverviewMetrics::Knows(QStringView line) const
+{
+    return m_known.contains(keyOf(line));
+}
+
+void OverviewMetrics::Remember(QStringView line, const LineLayout& layout)
+{
+    m_known.insert(keyOf(line), Span{m_visualLines.size(), layout.size()});
+    m_visualLines.append(layout);
 }
 
 int ChunkLastLine(int first, int lineCount)
@@ -110,13 +123,6 @@ QList<OverviewChunk>::const_iterator ChunkAtRow(const QList<OverviewChunk>& chun
     return std::upper_bound(
         chunks.cbegin(), chunks.cend(), y,
         [](int row, const OverviewChunk& chunk) { return row < chunk.top + qint64(chunk.rows); });
-}
-
-qint64 OverviewPositionAt(OverviewMetrics& metrics, const QList<QStringView>& lines, int y)
-{
-    OverviewLayoutPass pass(metrics, lines);
-    pass.Finish();
-    return OverviewPositionAt(metrics, lines, pass.Chunks(), y);
 }
 
 qint64 OverviewPositionAt(OverviewMetrics& metrics, const QList<QStringView>& lines,

@@ -24,10 +24,17 @@ constexpr int FirstRow = 1;      // the first chunk's row in the picture
 // One screen line of a text line laid out on the page, in page pixels.
 struct VisualLine {
     int chars = 0;
-    qreal height = 0;
+    float height = 0;
 };
 // The screen lines of one text line; never empty (an empty line is one screen line).
 using LineLayout = QList<VisualLine>;
+// The screen lines of one text line as remembered.
+struct VisualLines {
+    const VisualLine* first;
+    const VisualLine* end_;
+    const VisualLine* begin() const { return first; }
+    const VisualLine* end() const { return end_; }
+};
 // Lays out one text line on the page.
 using LineMeasure = std::function<LineLayout(QStringView line)>;
 
@@ -36,13 +43,18 @@ using LineMeasure = std::function<LineLayout(QStringView line)>;
 QList<QStringView> SplitOverviewLines(QStringView text);
 
 // Remembers every laid-out line by its text, so that laying out the same text again (a
-// click after a refresh, or after a small edit) costs only the lookups.
+// click after a refresh, or after a small edit) costs only the lookups. The screen lines of
+// all of them lie in one array.
 class OverviewMetrics
 {
 public:
     explicit OverviewMetrics(LineMeasure measure) : m_measure(std::move(measure)) {}
 
-    const LineLayout& layoutOf(QStringView line);
+    // Valid until the next call.
+    VisualLines layoutOf(QStringView line);
+    bool Knows(QStringView line) const;
+    // The layout of a line laid out elsewhere.
+    void Remember(QStringView line, const LineLayout& layout);
 
 private:
     // Lines are known by a 64-bit hash of their text and their length; the text itself is
@@ -60,8 +72,16 @@ private:
         return qHashMulti(seed, key.hash, key.length);
     }
 
+    static Key keyOf(QStringView line) { return {qHash(line, 0), line.size()}; }
+
+    struct Span {
+        qsizetype first;
+        qsizetype count;
+    };
+
     LineMeasure m_measure;
-    QHash<Key, LineLayout> m_known;
+    QHash<Key, Span> m_known;
+    QList<VisualLine> m_visualLines;
 };
 
 // Lines first to last (inclusive) of the text, placed at row top of the picture and rows
@@ -95,6 +115,8 @@ public:
     }
 
     bool Done() const { return m_nextLine >= m_lines.size(); }
+    // The first line of the chunk that Next lays out.
+    int NextLine() const { return m_nextLine; }
     // Lays out the next chunk and returns it.
     const OverviewChunk& Next();
     // Lays out everything that is left.
@@ -115,9 +137,8 @@ private:
 QList<OverviewChunk>::const_iterator ChunkAtRow(const QList<OverviewChunk>& chunks, int y);
 
 // The position (line breaks counting two) that a click at row y of the picture of these
-// lines stands for: the start of the screen line drawn at that height. Below the last chunk
-// it lies at or past the end of the text, which the editor limits.
-qint64 OverviewPositionAt(OverviewMetrics& metrics, const QList<QStringView>& lines, int y);
-// The same on the chunks of those lines laid out before.
+// lines, laid out in these chunks, stands for: the start of the screen line drawn at that
+// height. Below the last chunk it lies at or past the end of the text, which the editor
+// limits.
 qint64 OverviewPositionAt(OverviewMetrics& metrics, const QList<QStringView>& lines,
                           const QList<OverviewChunk>& chunks, int y);

@@ -35,6 +35,9 @@ constexpr QSize ProgressSize(150, 12);
 constexpr qint64 DrawSlice = 15; // milliseconds of drawing between the user's input
 // Tab stops every half inch at 96 pixels per inch, as the page is laid out.
 constexpr qreal TabStop = 48;
+// A long line is laid out in pieces of at most this many characters, each from the start of
+// a screen line, which wraps the same as the whole.
+constexpr qsizetype PieceChars = 32768;
 const QPoint CursorHotSpot(25, 15);
 
 // "Times New Roman", 15 pixels high; where it does not exist a serif font stands in.
@@ -70,16 +73,33 @@ qreal layOutOnPage(QTextLayout& layout)
 
 } // namespace
 
+// The last screen line of a piece may go on in the next piece: it is laid out again there.
+void TLineMeasure::Step()
+{
+    const qsizetype length = qMin(m_line.size() - m_start, PieceChars);
+    const bool lastPiece = m_start + length == m_line.size();
+    QTextLayout layout(m_line.mid(m_start, length).toString());
+    const qreal emptyHeight = layOutOnPage(layout);
+    const int complete = lastPiece ? layout.lineCount() : qMax(1, layout.lineCount() - 1);
+    qsizetype progress = 0;
+    for (int i = 0; i < complete; ++i) {
+        const QTextLine visual = layout.lineAt(i);
+        m_visualLines << VisualLine{visual.textLength(), float(visual.height())};
+        progress += visual.textLength();
+    }
+    m_start += progress;
+    // Without progress (which text cannot cause) the rest counts as laid out.
+    m_done = lastPiece || progress == 0;
+    if (m_done && m_visualLines.isEmpty())
+        m_visualLines << VisualLine{0, float(emptyHeight)};
+}
+
 LineLayout MeasureOverviewLine(QStringView line)
 {
-    QTextLayout layout(line.toString());
-    const qreal height = layOutOnPage(layout);
-    LineLayout visualLines;
-    for (int i = 0; i < layout.lineCount(); ++i)
-        visualLines << VisualLine{layout.lineAt(i).textLength(), layout.lineAt(i).height()};
-    if (visualLines.isEmpty())
-        visualLines << VisualLine{0, height};
-    return visualLines;
+    TLineMeasure measure(line);
+    while (!measure.Done())
+        measure.Step();
+    return measure.Result();
 }
 
 TOverviewPicture::TOverviewPicture(QWidget* parent) : QWidget(parent)
@@ -91,9 +111,11 @@ TOverviewPicture::TOverviewPicture(QWidget* parent) : QWidget(parent)
 }
 
 void TOverviewPicture::SetPicture(QString text, QList<QStringView> lines,
-                                  QList<OverviewChunk> chunks, int height)
+                                  QList<OverviewChunk> chunks, int height,
+                                  std::shared_ptr<OverviewMetrics> metrics)
 {
     // Moving the text keeps its characters where the views point.
+    m_metrics = std::move(metrics);
     m_text = std::move(text);
     m_lines = std::move(lines);
     m_chunks = std::move(chunks);
@@ -101,7 +123,8 @@ void TOverviewPicture::SetPicture(QString text, QList<QStringView> lines,
     update();
 }
 
-// Only the chunks in view are drawn, each laid out again from its lines.
+// Only the screen lines in view are drawn: those of each line are laid out again from the
+// first of them in view, which wraps the same as the whole line.
 void TOverviewPicture::paintEvent(QPaintEvent* event)
 {
     QPainter painter(this);
@@ -114,15 +137,43 @@ void TOverviewPicture::paintEvent(QPaintEvent* event)
         painter.setClipRect(QRect(0, chunk->top, Overview::CopiedWidth, chunk->rows));
         painter.translate(0, chunk->top);
         painter.scale(Overview::Scale, Overview::Scale);
+        // The rows in view, in page pixels from the chunk's top.
+        const qreal viewTop = (area.top() - chunk->top) / Overview::Scale;
+        const qreal viewBottom = (area.bottom() + 1 - chunk->top) / Overview::Scale;
         qreal y = 0;
-        for (int i = chunk->first; i <= chunk->last; ++i) {
-            QTextLayout layout(m_lines.at(i).toString());
-            const qreal height = layOutOnPage(layout);
-            layout.draw(&painter, QPointF(0, y));
-            y += height;
-        }
+        for (int i = chunk->first; i <= chunk->last && y < viewBottom; ++i)
+            y = drawLineInView(painter, m_lines.at(i), y, viewTop, viewBottom);
         painter.restore();
     }
+}
+
+// Draws the screen lines of the line at y that lie between viewTop and viewBottom; returns
+// the y below the line.
+qreal TOverviewPicture::drawLineInView(QPainter& painter, QStringView line, qreal y, qreal viewTop,
+                                       qreal viewBottom)
+{
+    qsizetype offset = 0;
+    qsizetype from = -1;
+    qsizetype to = 0;
+    qreal fromY = 0;
+    for (const VisualLine& visual : m_metrics->layoutOf(line)) {
+        if (y + visual.height > viewTop && y < viewBottom) {
+            if (from < 0) {
+                from = offset;
+                fromY = y;
+            }
+            to = offset + visual.chars;
+        }
+        offset += visual.chars;
+        y += visual.height;
+    }
+    if (from >= 0) {
+        // An empty line, or the screen lines in view, from the first of them.
+        QTextLayout layout(line.mid(from, qMax<qsizetype>(to - from, 0)).toString());
+        layOutOnPage(layout);
+        layout.draw(&painter, QPointF(0, fromY));
+    }
+    return y;
 }
 
 void TOverviewPicture::mouseReleaseEvent(QMouseEvent* event)
@@ -135,6 +186,7 @@ struct TForm10::PendingPicture {
     QString text;
     QList<QStringView> lines;
     std::unique_ptr<OverviewLayoutPass> pass;
+    std::unique_ptr<TLineMeasure> longLine; // being laid out in pieces
 };
 
 TForm10::TForm10(TForm1& mainWindow, Prompts& prompts)
@@ -253,7 +305,9 @@ void TForm10::ToolButton1Click()
     m_pending->edits = memo->EditCount();
     m_pending->text = memo->FullText();
     m_pending->lines = SplitOverviewLines(m_pending->text);
-    m_pending->pass = std::make_unique<OverviewLayoutPass>(m_metrics, m_pending->lines);
+    // What was laid out for the last picture goes with it.
+    m_metrics = std::make_shared<OverviewMetrics>(MeasureOverviewLine);
+    m_pending->pass = std::make_unique<OverviewLayoutPass>(*m_metrics, m_pending->lines);
     ProgressBar1->setRange(0, int(m_pending->lines.size()) - 1);
     ProgressBar1->setValue(0);
     ProgressBar1->show();
@@ -269,13 +323,38 @@ void TForm10::drawSlice()
     slice.start();
     OverviewLayoutPass& pass = *m_pending->pass;
     while (!pass.Done()) {
-        ProgressBar1->setValue(pass.Next().last);
+        if (!measureLongLineStep())
+            ProgressBar1->setValue(pass.Next().last);
         if (slice.elapsed() >= DrawSlice && !pass.Done()) {
             m_drawTimer->start();
             return;
         }
     }
     finishDrawing();
+}
+
+// The long lines of the next chunk are laid out a piece at a time, so that none holds up the
+// user's input for long. False when none is left to lay out.
+bool TForm10::measureLongLineStep()
+{
+    PendingPicture& pending = *m_pending;
+    if (!pending.longLine) {
+        const int first = pending.pass->NextLine();
+        const int last = ChunkLastLine(first, int(pending.lines.size()));
+        for (int i = first; i <= last && !pending.longLine; ++i) {
+            const QStringView line = pending.lines.at(i);
+            if (line.size() > PieceChars && !m_metrics->Knows(line))
+                pending.longLine = std::make_unique<TLineMeasure>(line);
+        }
+        if (!pending.longLine)
+            return false;
+    }
+    pending.longLine->Step();
+    if (pending.longLine->Done()) {
+        m_metrics->Remember(pending.longLine->Line(), pending.longLine->Result());
+        pending.longLine.reset();
+    }
+    return true;
 }
 
 void TForm10::finishDrawing()
@@ -285,7 +364,7 @@ void TForm10::finishDrawing()
     m_clickLayout = {m_pending->edits, m_pending->text, m_pending->lines,
                      m_pending->pass->Chunks()};
     Image2->SetPicture(std::move(m_pending->text), std::move(m_pending->lines),
-                       m_pending->pass->Chunks(), OverviewHeight);
+                       m_pending->pass->Chunks(), OverviewHeight, m_metrics);
     m_pending.reset();
     ProgressBar1->hide();
     ProgressBar1->setValue(0);
@@ -308,7 +387,7 @@ void TForm10::layOutForClick()
     m_clickLayout.edits = PicturedMemo->EditCount();
     m_clickLayout.text = PicturedMemo->FullText();
     m_clickLayout.lines = SplitOverviewLines(m_clickLayout.text);
-    OverviewLayoutPass pass(m_metrics, m_clickLayout.lines);
+    OverviewLayoutPass pass(*m_metrics, m_clickLayout.lines);
     pass.Finish();
     m_clickLayout.chunks = pass.Chunks();
 }
@@ -323,7 +402,7 @@ void TForm10::Image2MouseUp(int row)
     if (m_clickLayout.edits != PicturedMemo->EditCount())
         layOutForClick();
     const qint64 position =
-        OverviewPositionAt(m_metrics, m_clickLayout.lines, m_clickLayout.chunks, row);
+        OverviewPositionAt(*m_metrics, m_clickLayout.lines, m_clickLayout.chunks, row);
     PicturedMemo->SetSelStart(int(qMin<qint64>(position, PicturedMemo->TextLength())));
     PicturedMemo->ScrollCaretIntoView();
     for (QMdiSubWindow* window : m_main.DocumentWindows()) {

@@ -10,6 +10,7 @@
 
 class Prompts;
 class QAction;
+class QPainter;
 class QProgressBar;
 class QScrollArea;
 class QTimer;
@@ -27,8 +28,8 @@ public:
     explicit TOverviewPicture(QWidget* parent = nullptr);
 
     // The text to show, its lines (views into text) and their chunks.
-    void SetPicture(QString text, QList<QStringView> lines, QList<OverviewChunk> chunks,
-                    int height);
+    void SetPicture(QString text, QList<QStringView> lines, QList<OverviewChunk> chunks, int height,
+                    std::shared_ptr<OverviewMetrics> metrics);
     const QList<OverviewChunk>& Chunks() const { return m_chunks; }
 
 Q_SIGNALS:
@@ -39,12 +40,34 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
+    qreal drawLineInView(QPainter& painter, QStringView line, qreal y, qreal viewTop,
+                         qreal viewBottom);
+
+    std::shared_ptr<OverviewMetrics> m_metrics; // how the lines were laid out
     QString m_text;
     QList<QStringView> m_lines;
     QList<OverviewChunk> m_chunks;
 };
 
-// Lays out one text line on the overview's page as the picture draws it.
+// Lays out one text line on the overview's page as the picture draws it, a piece at a time.
+class TLineMeasure
+{
+public:
+    explicit TLineMeasure(QStringView line) : m_line(line) {}
+
+    void Step();
+    bool Done() const { return m_done; }
+    QStringView Line() const { return m_line; }
+    const LineLayout& Result() const { return m_visualLines; }
+
+private:
+    QStringView m_line;
+    qsizetype m_start = 0;
+    bool m_done = false;
+    LineLayout m_visualLines;
+};
+
+// The same in one go.
 LineLayout MeasureOverviewLine(QStringView line);
 
 // The Overview window: a miniature of the whole text of a document, drawn on request.
@@ -82,13 +105,15 @@ private:
     void createPicture();
     void placeOverMainWindow();
     void drawSlice();
+    bool measureLongLineStep();
     void finishDrawing();
     bool picturedMemoIsOpen() const;
     void layOutForClick();
 
     TForm1& m_main;
     Prompts& m_prompts;
-    OverviewMetrics m_metrics{MeasureOverviewLine};
+    // The layout of the lines of the last picture (or the one being drawn), kept with it.
+    std::shared_ptr<OverviewMetrics> m_metrics;
     // The text being drawn and its layout, while a drawing is in progress.
     struct PendingPicture;
     std::unique_ptr<PendingPicture> m_pending;

@@ -16,6 +16,7 @@
 #include <QProgressBar>
 #include <QScrollArea>
 #include <QTest>
+#include <QTextLayout>
 
 namespace
 {
@@ -27,6 +28,14 @@ LineLayout tenCharacterLines(QStringView line)
     for (qsizetype start = 0; start < line.size() || layout.isEmpty(); start += 10)
         layout << VisualLine{int(qMin<qsizetype>(10, line.size() - start)), 20.0};
     return layout;
+}
+
+// Where a click at row y of the whole picture of the lines goes.
+qint64 positionAt(OverviewMetrics& metrics, const QList<QStringView>& lines, int y)
+{
+    OverviewLayoutPass pass(metrics, lines);
+    pass.Finish();
+    return OverviewPositionAt(metrics, lines, pass.Chunks(), y);
 }
 
 QStringList linesOf(const QString& text)
@@ -74,7 +83,9 @@ private Q_SLOTS:
     void chunkRowsFollowTheLaidOutHeight();
     void clickMapsToTheScreenLineAtThatHeight();
     void repeatedLinesAreLaidOutOnce();
+    void longLinesWrapAsAWhole();
     void refreshDrawsTheActiveDocument();
+    void longLineIsDrawnWhereverItIsInView();
     void refreshOfAnEmptyDocumentWarns();
     void clickMovesTheCaretOfThePicturedDocument();
     void clickAfterThePicturedDocumentClosedDoesNothing();
@@ -149,22 +160,22 @@ void TestOverview::clickMapsToTheScreenLineAtThatHeight()
         text += QStringLiteral("\r\nL%1").arg(i, 2, 10, QChar(u'0'));
     const QList<QStringView> lines = SplitOverviewLines(text);
     // Rows: the first chunk starts at row 1; every screen line is 4 rows high.
-    QCOMPARE(OverviewPositionAt(metrics, lines, 0), 0);
-    QCOMPARE(OverviewPositionAt(metrics, lines, 4), 0);
-    QCOMPARE(OverviewPositionAt(metrics, lines, 5), 10);  // "abcde"
-    QCOMPARE(OverviewPositionAt(metrics, lines, 9), 17);  // "L01", after the break
-    QCOMPARE(OverviewPositionAt(metrics, lines, 12), 17); // still on "L01"
-    QCOMPARE(OverviewPositionAt(metrics, lines, 13), 22); // "L02"
+    QCOMPARE(positionAt(metrics, lines, 0), 0);
+    QCOMPARE(positionAt(metrics, lines, 4), 0);
+    QCOMPARE(positionAt(metrics, lines, 5), 10);  // "abcde"
+    QCOMPARE(positionAt(metrics, lines, 9), 17);  // "L01", after the break
+    QCOMPARE(positionAt(metrics, lines, 12), 17); // still on "L01"
+    QCOMPARE(positionAt(metrics, lines, 13), 22); // "L02"
     // The second chunk (lines 11 to 13) starts at row 1 + 12 screen lines * 4 = 49.
     const qint64 line11 = 17 + 10 * 5;
     QCOMPARE(text.mid(int(line11), 3), QStringLiteral("L11"));
-    QCOMPARE(OverviewPositionAt(metrics, lines, 48), line11 - 5);
-    QCOMPARE(OverviewPositionAt(metrics, lines, 49), line11);
-    QCOMPARE(OverviewPositionAt(metrics, lines, 53), line11 + 5);
+    QCOMPARE(positionAt(metrics, lines, 48), line11 - 5);
+    QCOMPARE(positionAt(metrics, lines, 49), line11);
+    QCOMPARE(positionAt(metrics, lines, 53), line11 + 5);
     // Below the last chunk: at or past the end of the text.
-    QVERIFY(OverviewPositionAt(metrics, lines, 61) >= text.size());
-    QVERIFY(OverviewPositionAt(metrics, lines, INT_MAX) >= text.size());
-    QCOMPARE(OverviewPositionAt(metrics, {}, 10), 0);
+    QVERIFY(positionAt(metrics, lines, 61) >= text.size());
+    QVERIFY(positionAt(metrics, lines, INT_MAX) >= text.size());
+    QCOMPARE(positionAt(metrics, {}, 10), 0);
 }
 
 void TestOverview::repeatedLinesAreLaidOutOnce()
@@ -178,8 +189,40 @@ void TestOverview::repeatedLinesAreLaidOutOnce()
     const QList<QStringView> lines = SplitOverviewLines(text);
     OverviewLayoutPass(metrics, lines).Finish();
     QCOMPARE(measured, 2);
-    OverviewPositionAt(metrics, lines, 7);
+    positionAt(metrics, lines, 7);
     QCOMPARE(measured, 2);
+}
+
+// Laid out in pieces, a long line breaks into the same screen lines as laid out at once.
+void TestOverview::longLinesWrapAsAWhole()
+{
+    QString line;
+    for (int i = 0; line.size() < 100000; ++i)
+        line += (i % 7 == 0 ? QStringLiteral("\t") : QString()) + QString(1 + i % 13, u'w') + u' ';
+    const LineLayout pieces = MeasureOverviewLine(line);
+
+    QTextLayout whole(line);
+    QFont font(QStringLiteral("Times New Roman"));
+    font.setStyleHint(QFont::Serif);
+    font.setPixelSize(15);
+    QTextOption option;
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    option.setTabStopDistance(48);
+    whole.setFont(font);
+    whole.setTextOption(option);
+    whole.beginLayout();
+    for (QTextLine visual = whole.createLine(); visual.isValid(); visual = whole.createLine())
+        visual.setLineWidth(Overview::PageWidth);
+    whole.endLayout();
+
+    QCOMPARE(pieces.size(), whole.lineCount());
+    QVERIFY(pieces.size() > 100);
+    for (int i = 0; i < whole.lineCount(); ++i)
+        QCOMPARE(pieces.at(i).chars, whole.lineAt(i).textLength());
+
+    QCOMPARE(MeasureOverviewLine(QString()).size(), 1);
+    QCOMPARE(MeasureOverviewLine(QString()).at(0).chars, 0);
+    QVERIFY(MeasureOverviewLine(QString()).at(0).height > 0);
 }
 
 void TestOverview::refreshDrawsTheActiveDocument()
@@ -210,6 +253,31 @@ void TestOverview::refreshDrawsTheActiveDocument()
     }
     for (int row = 0; row < picture.height(); ++row)
         QVERIFY(rowIsWhite(picture, row, Overview::CopiedWidth));
+}
+
+// Only the screen lines in view are laid out when painting: a part of the picture in the
+// middle of a long line shows its text all the way down.
+void TestOverview::longLineIsDrawnWhereverItIsInView()
+{
+    MainWindowHarness h;
+    QString line;
+    while (line.size() < 200000)
+        line += QStringLiteral("many words in one long line ");
+    QVERIFY(h.showWithText(QStringLiteral("first\r\n") + line + QStringLiteral("\r\nlast")));
+    TRIGGER_ACTION(h.form10, "ToolButton1");
+    QTRY_VERIFY(!h.form10->Drawing());
+    const OverviewChunk chunk = h.form10->Image2->Chunks().at(0);
+    QVERIFY(chunk.rows > 1000);
+
+    const QRect middle(0, chunk.top + chunk.rows / 2, Overview::PictureWidth, 200);
+    QImage part(middle.size(), QImage::Format_RGB32);
+    h.form10->Image2->render(&part, QPoint(), QRegion(middle));
+    // Every screen line is about three rows high: no ten rows in a row stay blank.
+    int blank = 0;
+    for (int row = 0; row < part.height(); ++row) {
+        blank = rowIsWhite(part, row) ? blank + 1 : 0;
+        QVERIFY2(blank < 10, qPrintable(QStringLiteral("blank at row %1").arg(row)));
+    }
 }
 
 void TestOverview::refreshOfAnEmptyDocumentWarns()
