@@ -14,6 +14,7 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QTemporaryDir>
 
 // Answers every message with OK and every dialog as cancelled.
 class SilentPrompts final : public Prompts
@@ -54,6 +55,24 @@ inline void PrepareBenchEnvironment(const QString& folder)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     qputenv("TAVRO_HOME", QFile::encodeName(folder));
 }
+
+// A temporary folder that holds the run's files and program folder, prepared before the
+// application is created.
+class BenchFolder final
+{
+public:
+    BenchFolder()
+    {
+        if (!m_dir.isValid())
+            qFatal("no temporary folder");
+        PrepareBenchEnvironment(m_dir.path());
+    }
+    QString path() const { return m_dir.path(); }
+    QString filePath(const QString& name) const { return m_dir.filePath(name); }
+
+private:
+    QTemporaryDir m_dir;
+};
 
 inline void WriteBenchFile(const QString& path, const QByteArray& bytes)
 {

@@ -275,10 +275,7 @@ Listing listingTimes(TForm3& browser, const QString& folder,
 
 int main(int argc, char** argv)
 {
-    QTemporaryDir dir;
-    if (!dir.isValid())
-        qFatal("no temporary folder");
-    PrepareBenchEnvironment(dir.path());
+    const BenchFolder dir;
     QApplication app(argc, argv);
     QTextStream out(stdout);
     BenchMainWindow bench;

@@ -112,10 +112,7 @@ double medianClickMs(TForm10& overview, int row)
 
 int main(int argc, char** argv)
 {
-    QTemporaryDir dir;
-    if (!dir.isValid())
-        qFatal("no temporary folder");
-    PrepareBenchEnvironment(dir.path());
+    const BenchFolder folder;
     QApplication app(argc, argv);
     QTextStream out(stdout);
     BenchMainWindow bench;
