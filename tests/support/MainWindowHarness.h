@@ -25,9 +25,10 @@ class TForm14;
 class TForm10;
 class TForm2;
 
-// The real main window with its Browse Files, Open Files, Find and Highlight, Preferences,
-// Copy/Paste Special, Replace Special, Auto Complete and Favourites windows, on scripted
-// prompts, shell and clock, in a fresh test environment. Created hidden, as at program start.
+// The real main window with all its other windows (About, Browse Files and its find dialog,
+// Open Files, Open With, Find and Highlight, Preferences, Copy/Paste Special, Replace Special,
+// Overview, Auto Complete, Calculator, Favourites), on scripted prompts, shell and clock, in a
+// fresh test environment. Created hidden, as at program start.
 class MainWindowHarness
 {
 public:
