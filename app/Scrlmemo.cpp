@@ -532,12 +532,12 @@ FileResult TScrollMemo::LoadLinesFromFile(const QString& path)
     return {};
 }
 
-FileResult TScrollMemo::SaveLinesToFile(const QString& path)
+FileResult TScrollMemo::SaveLinesToFile(const QString& path, SafeFileWriter::Target target)
 {
     const TextEncoding encoding = m_format.encoding;
     // Written in chunks: one failed write must not leave a truncated file behind, and the
     // old file stays until the new one is complete.
-    SafeFileWriter file(path);
+    SafeFileWriter file(path, target);
     if (const FileResult opened = file.open(); !opened.ok)
         return opened;
     QByteArray buffer;

@@ -75,7 +75,8 @@ public:
 
     // Lines
     FileResult LoadLinesFromFile(const QString& path);
-    FileResult SaveLinesToFile(const QString& path);
+    FileResult SaveLinesToFile(const QString& path,
+                               SafeFileWriter::Target target = SafeFileWriter::Target::FollowLinks);
     QString LineText(int line) const; // screen lines under word wrap; cut at 4096 characters
     void AppendLine(const QString& s);
     int LineCount() const;

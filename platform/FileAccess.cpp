@@ -195,7 +195,7 @@ FileResult ReadFileInBlocks(const QString& path, qint64 blockSize,
     }
 }
 
-SafeFileWriter::SafeFileWriter(const QString& path) : m_path(path) {}
+SafeFileWriter::SafeFileWriter(const QString& path, Target target) : m_path(path), m_mode(target) {}
 
 SafeFileWriter::~SafeFileWriter()
 {
@@ -213,20 +213,25 @@ FileResult SafeFileWriter::open()
 {
     const QFileInfo info(m_path);
     QString target = m_path;
-    if (info.isSymLink())
+    if (info.isSymLink() && m_mode == Target::FollowLinks)
         target = info.exists() ? info.canonicalFilePath() : info.symLinkTarget();
     m_target = QFile::encodeName(target);
     m_error = 0;
 
     struct stat st {
     };
-    const bool exists = ::stat(m_target.constData(), &st) == 0;
+    const bool nameOnly = m_mode == Target::NameOnly;
+    bool exists =
+        (nameOnly ? ::lstat(m_target.constData(), &st) : ::stat(m_target.constData(), &st)) == 0;
     if (!exists && errno != ENOENT)
         return FileResult::failure(systemReason(errno));
+    // A link in the name's place is replaced like a file that was not there.
+    if (exists && nameOnly && S_ISLNK(st.st_mode))
+        exists = false;
     if (exists && !S_ISREG(st.st_mode))
         return FileResult::failure(notRegularReason(st.st_mode));
     // A replacement would be a new file under one of the names only.
-    if (exists && st.st_nlink > 1)
+    if (exists && st.st_nlink > 1 && !nameOnly)
         return openInPlace();
 
     // A short name: the file's own name may already be as long as names can be.
@@ -235,7 +240,7 @@ FileResult SafeFileWriter::open()
     m_fd = ::mkostemp(temporary.data(), O_CLOEXEC);
     if (m_fd < 0) {
         const int error = errno;
-        if (exists && (error == EACCES || error == EPERM) &&
+        if (exists && (error == EACCES || error == EPERM) && !(nameOnly && st.st_nlink > 1) &&
             ::access(m_target.constData(), W_OK) == 0)
             return openInPlace();
         return FileResult::failure(systemReason(error));
@@ -254,7 +259,8 @@ FileResult SafeFileWriter::open()
 
 FileResult SafeFileWriter::openInPlace()
 {
-    m_fd = ::open(m_target.constData(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
+    const int noLinks = m_mode == Target::NameOnly ? O_NOFOLLOW : 0;
+    m_fd = ::open(m_target.constData(), O_WRONLY | O_NOCTTY | O_CLOEXEC | noLinks);
     if (m_fd < 0)
         return FileResult::failure(systemReason(errno));
     m_temporary.clear();

@@ -39,10 +39,16 @@ FileResult ReadFileInBlocks(const QString& path, qint64 blockSize,
 // with several hard links, or one in a folder where no file can be created although the
 // file itself is writable, is written in place instead, after the space for it has been
 // reserved. A symbolic link is followed: the file it points to is written.
+//
+// A file the program makes for another program (Open With's preview) may have a name that
+// someone else can put a link or a hard link at. With NameOnly, the name alone is written: a
+// link there is replaced, not followed, a file with several names gets a new one under this
+// name, and writing in place never goes through a link or touches such a file.
 class SafeFileWriter
 {
 public:
-    explicit SafeFileWriter(const QString& path);
+    enum class Target { FollowLinks, NameOnly };
+    explicit SafeFileWriter(const QString& path, Target target = Target::FollowLinks);
     ~SafeFileWriter(); // cancels what was not committed
     SafeFileWriter(const SafeFileWriter&) = delete;
     SafeFileWriter& operator=(const SafeFileWriter&) = delete;
@@ -60,6 +66,7 @@ private:
     FileResult commitReplacement();
 
     QString m_path;
+    Target m_mode;
     QByteArray m_target;    // the file to write, links followed, in the system's encoding
     QByteArray m_temporary; // empty when writing in place
     QByteArray m_pending;   // in place: everything, written at commit

@@ -53,24 +53,34 @@ QString OpenWithFolder(const QString& caption)
     return PrivateTemporaryFolder();
 }
 
+namespace
+{
+
+// A folder of this user's alone: not a link, owned by the user, closed to everyone else.
+bool isPrivateFolder(const QString& folder)
+{
+    struct stat info;
+    return !folder.isEmpty() && ::lstat(QFile::encodeName(folder).constData(), &info) == 0 &&
+           S_ISDIR(info.st_mode) && info.st_uid == getuid() &&
+           (info.st_mode & (S_IRWXG | S_IRWXO)) == 0;
+}
+
+} // namespace
+
 QString PrivateTemporaryFolder()
 {
     const QString folder =
         QDir(QDir::tempPath()).filePath(QStringLiteral("tavro-%1").arg(getuid()));
-    const QByteArray path = QFile::encodeName(folder);
-    ::mkdir(path.constData(), S_IRWXU); // an existing one is examined below
-    struct stat info;
-    if (::lstat(path.constData(), &info) == 0 && S_ISDIR(info.st_mode) && info.st_uid == getuid() &&
-        (info.st_mode & (S_IRWXG | S_IRWXO)) == 0)
+    ::mkdir(QFile::encodeName(folder).constData(), S_IRWXU); // an existing one is examined
+    if (isPrivateFolder(folder))
         return folder;
-    // Another user holds that name: a folder of a unique name made for this user alone, the
-    // same one for the rest of the run.
+    // Someone else holds that name: a folder of a unique name made for this user alone,
+    // made again when it is no longer there as it was made.
     static QString unique;
-    if (unique.isEmpty()) {
+    if (!isPrivateFolder(unique) || QFileInfo(unique).absolutePath() != QDir::tempPath()) {
         QTemporaryDir made(QDir(QDir::tempPath()).filePath(QStringLiteral("tavro-XXXXXX")));
         made.setAutoRemove(false);
-        if (made.isValid())
-            unique = made.path();
+        unique = made.isValid() ? made.path() : QString();
     }
     return unique;
 }

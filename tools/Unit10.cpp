@@ -35,9 +35,15 @@ constexpr QSize ProgressSize(150, 12);
 constexpr qint64 DrawSlice = 15; // milliseconds of drawing between the user's input
 // Tab stops every half inch at 96 pixels per inch, as the page is laid out.
 constexpr qreal TabStop = 48;
-// A long line is laid out in pieces of at most this many characters, each from the start of
-// a screen line, which wraps the same as the whole.
+// A long line is laid out in pieces of about this many characters, each from the start of a
+// screen line, which wraps the same as the whole (in scripts whose letters do not join; in
+// Arabic a screen line may take a word more or less). Shorter lines are laid out whole.
 constexpr qsizetype PieceChars = 32768;
+
+Qt::LayoutDirection directionOf(QStringView line)
+{
+    return line.isRightToLeft() ? Qt::RightToLeft : Qt::LeftToRight;
+}
 const QPoint CursorHotSpot(25, 15);
 
 // "Times New Roman", 15 pixels high; where it does not exist a serif font stands in.
@@ -49,14 +55,15 @@ QFont overviewFont()
     return font;
 }
 
-// Lines wrap at the page's width, at word boundaries where there are any. Returns the
-// height of the text laid out.
-qreal layOutOnPage(QTextLayout& layout)
+// Lines wrap at the page's width, at word boundaries where there are any; a piece of a line
+// runs in the direction of the whole line. Returns the height of the text laid out.
+qreal layOutOnPage(QTextLayout& layout, Qt::LayoutDirection direction)
 {
     static const QFont font = overviewFont();
     QTextOption option;
     option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     option.setTabStopDistance(TabStop);
+    option.setTextDirection(direction);
     layout.setFont(font);
     layout.setTextOption(option);
     layout.setCacheEnabled(true);
@@ -73,23 +80,30 @@ qreal layOutOnPage(QTextLayout& layout)
 
 } // namespace
 
-// The last screen line of a piece may go on in the next piece: it is laid out again there.
+TLineMeasure::TLineMeasure(QStringView line)
+    : m_line(line), m_direction(directionOf(line)), m_pieceChars(PieceChars)
+{
+}
+
+// The last screen line of a piece may go on in the next piece: it is laid out again there. A
+// piece that makes one screen line only (no break in it) is made larger.
 void TLineMeasure::Step()
 {
-    const qsizetype length = qMin(m_line.size() - m_start, PieceChars);
+    const qsizetype length = qMin(m_line.size() - m_start, m_pieceChars);
     const bool lastPiece = m_start + length == m_line.size();
     QTextLayout layout(m_line.mid(m_start, length).toString());
-    const qreal emptyHeight = layOutOnPage(layout);
-    const int complete = lastPiece ? layout.lineCount() : qMax(1, layout.lineCount() - 1);
-    qsizetype progress = 0;
+    const qreal emptyHeight = layOutOnPage(layout, m_direction);
+    if (!lastPiece && layout.lineCount() < 2) {
+        m_pieceChars *= 2;
+        return;
+    }
+    const int complete = lastPiece ? layout.lineCount() : layout.lineCount() - 1;
     for (int i = 0; i < complete; ++i) {
         const QTextLine visual = layout.lineAt(i);
         m_visualLines << VisualLine{visual.textLength(), float(visual.height())};
-        progress += visual.textLength();
+        m_start += visual.textLength();
     }
-    m_start += progress;
-    // Without progress (which text cannot cause) the rest counts as laid out.
-    m_done = lastPiece || progress == 0;
+    m_done = lastPiece;
     if (m_done && m_visualLines.isEmpty())
         m_visualLines << VisualLine{0, float(emptyHeight)};
 }
@@ -148,31 +162,35 @@ void TOverviewPicture::paintEvent(QPaintEvent* event)
 }
 
 // Draws the screen lines of the line at y that lie between viewTop and viewBottom; returns
-// the y below the line.
+// the y below the line. A long line is laid out from the first of them in view, one more
+// than those in view.
 qreal TOverviewPicture::drawLineInView(QPainter& painter, QStringView line, qreal y, qreal viewTop,
                                        qreal viewBottom)
 {
+    const qreal lineTop = y;
     qsizetype offset = 0;
     qsizetype from = -1;
     qsizetype to = 0;
     qreal fromY = 0;
+    bool nextInView = false;
     for (const VisualLine& visual : m_metrics->layoutOf(line)) {
-        if (y + visual.height > viewTop && y < viewBottom) {
-            if (from < 0) {
-                from = offset;
-                fromY = y;
-            }
-            to = offset + visual.chars;
+        const bool inView = y + visual.height > viewTop && y < viewBottom;
+        if (inView && from < 0) {
+            from = offset;
+            fromY = y;
         }
+        if (inView || nextInView)
+            to = offset + visual.chars;
+        nextInView = inView;
         offset += visual.chars;
         y += visual.height;
     }
-    if (from >= 0) {
-        // An empty line, or the screen lines in view, from the first of them.
-        QTextLayout layout(line.mid(from, qMax<qsizetype>(to - from, 0)).toString());
-        layOutOnPage(layout);
-        layout.draw(&painter, QPointF(0, fromY));
-    }
+    if (from < 0)
+        return y;
+    const bool whole = line.size() <= PieceChars;
+    QTextLayout layout(whole ? line.toString() : line.mid(from, to - from).toString());
+    layOutOnPage(layout, directionOf(line));
+    layout.draw(&painter, QPointF(0, whole ? lineTop : fromY));
     return y;
 }
 

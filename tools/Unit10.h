@@ -53,7 +53,7 @@ private:
 class TLineMeasure
 {
 public:
-    explicit TLineMeasure(QStringView line) : m_line(line) {}
+    explicit TLineMeasure(QStringView line);
 
     void Step();
     bool Done() const { return m_done; }
@@ -62,7 +62,9 @@ public:
 
 private:
     QStringView m_line;
+    Qt::LayoutDirection m_direction;
     qsizetype m_start = 0;
+    qsizetype m_pieceChars;
     bool m_done = false;
     LineLayout m_visualLines;
 };

@@ -182,8 +182,10 @@ void TForm8::writePreview(QMdiSubWindow* window)
     // older preview of that name is.
     const QString problem = PreviewPathProblem(preview);
     PreviewTarget = problem.isEmpty() ? preview : QString();
-    const FileResult written = problem.isEmpty() ? TForm1::MemoOf(window)->SaveLinesToFile(preview)
-                                                 : FileResult::failure(problem);
+    const FileResult written =
+        problem.isEmpty()
+            ? TForm1::MemoOf(window)->SaveLinesToFile(preview, SafeFileWriter::Target::NameOnly)
+            : FileResult::failure(problem);
     if (!written.ok)
         m_main.showError(QStringLiteral("Could not save to file ") + preview +
                          QStringLiteral(".\rThe file might be in use.\r") + written.error);

@@ -27,9 +27,10 @@ struct stat statOf(const QString& path)
     return st;
 }
 
-FileResult save(const QString& path, const QByteArray& bytes)
+FileResult save(const QString& path, const QByteArray& bytes,
+                SafeFileWriter::Target target = SafeFileWriter::Target::FollowLinks)
 {
-    SafeFileWriter writer(path);
+    SafeFileWriter writer(path, target);
     if (const FileResult opened = writer.open(); !opened.ok)
         return opened;
     writer.write(bytes);
@@ -95,6 +96,7 @@ private Q_SLOTS:
     void readErrorsGiveTheSystemsReason();
     void saveReplacesTheFileWithAShortTemporaryName();
     void saveKeepsPermissionsLinksAndHardLinks();
+    void nameOnlyWritesTheNameAlone();
     void newFileTakesTheUsualPermissions();
     void saveRefusesWhatIsNotAFile();
     void failedSaveLeavesTheOldFile();
@@ -336,6 +338,35 @@ void TestFileAccess::fullDiskInPlaceLeavesTheOldFile()
     }
     QVERIFY(!full.ok);
     QCOMPARE(readFile(path), QByteArray("old contents"));
+}
+
+// A link or a second name someone put where the file goes is replaced, and what it led to
+// stays as it was.
+void TestFileAccess::nameOnlyWritesTheNameAlone()
+{
+    QTemporaryDir dir;
+    const QString other = dir.filePath("other.txt");
+    const QString linked = dir.filePath("linked.txt");
+    const QString named = dir.filePath("named.txt");
+    QVERIFY(writeFile(other, "someone's file"));
+    QVERIFY(QFile::link(other, linked));
+    QVERIFY(::link(QFile::encodeName(other).constData(), QFile::encodeName(named).constData()) ==
+            0);
+
+    for (const QString& path : {linked, named}) {
+        QVERIFY(save(path, "preview", SafeFileWriter::Target::NameOnly).ok);
+        QCOMPARE(readFile(path), QByteArray("preview"));
+        QVERIFY(S_ISREG(statOf(path).st_mode));
+        QCOMPARE(statOf(path).st_nlink, nlink_t(1));
+    }
+    QCOMPARE(readFile(other), QByteArray("someone's file"));
+    QCOMPARE(statOf(other).st_nlink, nlink_t(1));
+    // A dangling link is replaced too, and nothing is made where it pointed.
+    const QString dangling = dir.filePath("dangling.txt");
+    QVERIFY(QFile::link(dir.filePath("nowhere.txt"), dangling));
+    QVERIFY(save(dangling, "preview", SafeFileWriter::Target::NameOnly).ok);
+    QVERIFY(!QFileInfo::exists(dir.filePath("nowhere.txt")));
+    QCOMPARE(readFile(dangling), QByteArray("preview"));
 }
 
 QTEST_GUILESS_MAIN(TestFileAccess)

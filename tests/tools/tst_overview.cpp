@@ -13,6 +13,7 @@
 #include <QAction>
 #include <QImage>
 #include <QMdiSubWindow>
+#include <QPainter>
 #include <QProgressBar>
 #include <QScrollArea>
 #include <QTest>
@@ -54,6 +55,48 @@ QString numberedLines(int count)
     return lines.join(QStringLiteral("\r\n"));
 }
 
+// A whole line laid out at once on the overview's page, as a reference; returns its height.
+qreal layOutWhole(QTextLayout& layout)
+{
+    QFont font(QStringLiteral("Times New Roman"));
+    font.setStyleHint(QFont::Serif);
+    font.setPixelSize(15);
+    QTextOption option;
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    option.setTabStopDistance(48);
+    layout.setFont(font);
+    layout.setTextOption(option);
+    layout.beginLayout();
+    qreal y = 0;
+    for (QTextLine visual = layout.createLine(); visual.isValid(); visual = layout.createLine()) {
+        visual.setLineWidth(Overview::PageWidth);
+        visual.setPosition(QPointF(0, y));
+        y += visual.height();
+    }
+    layout.endLayout();
+    return y;
+}
+
+// The picture of one chunk of lines, each laid out whole, drawn at the scale below row top.
+QImage referenceChunk(const QStringList& lines, int top, int rows)
+{
+    QImage image(Overview::PictureWidth, top + rows, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    painter.setPen(Qt::black);
+    painter.setClipRect(QRect(0, top, Overview::CopiedWidth, rows));
+    painter.translate(0, top);
+    painter.scale(Overview::Scale, Overview::Scale);
+    qreal y = 0;
+    for (const QString& line : lines) {
+        QTextLayout layout(line);
+        const qreal height = layOutWhole(layout);
+        layout.draw(&painter, QPointF(0, y));
+        y += height;
+    }
+    return image;
+}
+
 // The picture as drawn, on white.
 QImage pictureOf(const TForm10& form)
 {
@@ -83,8 +126,11 @@ private Q_SLOTS:
     void chunkRowsFollowTheLaidOutHeight();
     void clickMapsToTheScreenLineAtThatHeight();
     void repeatedLinesAreLaidOutOnce();
+    void longLinesWrapAsAWhole_data();
     void longLinesWrapAsAWhole();
+    void emptyLineIsOneScreenLine();
     void refreshDrawsTheActiveDocument();
+    void longLineIsDrawnWhereverItIsInView_data();
     void longLineIsDrawnWhereverItIsInView();
     void refreshOfAnEmptyDocumentWarns();
     void clickMovesTheCaretOfThePicturedDocument();
@@ -194,35 +240,42 @@ void TestOverview::repeatedLinesAreLaidOutOnce()
 }
 
 // Laid out in pieces, a long line breaks into the same screen lines as laid out at once.
+void TestOverview::longLinesWrapAsAWhole_data()
+{
+    QTest::addColumn<QString>("line");
+    QString words;
+    for (int i = 0; words.size() < 100000; ++i)
+        words += (i % 7 == 0 ? QStringLiteral("\t") : QString()) + QString(1 + i % 13, u'w') + u' ';
+    QTest::newRow("words and tabs") << words;
+    // No break in the first pieces: they are made larger, not cut into screen lines.
+    QTest::newRow("zero-width run") << QString(70000, QChar(0x200B)) + words.left(5000);
+    QString mixed;
+    while (mixed.size() < 80000)
+        mixed += QString::fromUtf8(
+            "\xd7\xa9\xd7\x9c\xd7\x95\xd7\x9d abc \xd7\xa2\xd7\x95\xd7\x9c\xd7\x9d ");
+    QTest::newRow("right to left with Latin") << mixed;
+}
+
+// Laid out in pieces, a long line breaks into the same screen lines as laid out at once.
 void TestOverview::longLinesWrapAsAWhole()
 {
-    QString line;
-    for (int i = 0; line.size() < 100000; ++i)
-        line += (i % 7 == 0 ? QStringLiteral("\t") : QString()) + QString(1 + i % 13, u'w') + u' ';
+    QFETCH(QString, line);
     const LineLayout pieces = MeasureOverviewLine(line);
 
     QTextLayout whole(line);
-    QFont font(QStringLiteral("Times New Roman"));
-    font.setStyleHint(QFont::Serif);
-    font.setPixelSize(15);
-    QTextOption option;
-    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-    option.setTabStopDistance(48);
-    whole.setFont(font);
-    whole.setTextOption(option);
-    whole.beginLayout();
-    for (QTextLine visual = whole.createLine(); visual.isValid(); visual = whole.createLine())
-        visual.setLineWidth(Overview::PageWidth);
-    whole.endLayout();
+    layOutWhole(whole);
 
     QCOMPARE(pieces.size(), whole.lineCount());
-    QVERIFY(pieces.size() > 100);
     for (int i = 0; i < whole.lineCount(); ++i)
         QCOMPARE(pieces.at(i).chars, whole.lineAt(i).textLength());
+}
 
-    QCOMPARE(MeasureOverviewLine(QString()).size(), 1);
-    QCOMPARE(MeasureOverviewLine(QString()).at(0).chars, 0);
-    QVERIFY(MeasureOverviewLine(QString()).at(0).height > 0);
+void TestOverview::emptyLineIsOneScreenLine()
+{
+    const LineLayout empty = MeasureOverviewLine(QString());
+    QCOMPARE(empty.size(), 1);
+    QCOMPARE(empty.at(0).chars, 0);
+    QVERIFY(empty.at(0).height > 0);
 }
 
 void TestOverview::refreshDrawsTheActiveDocument()
@@ -257,26 +310,38 @@ void TestOverview::refreshDrawsTheActiveDocument()
 
 // Only the screen lines in view are laid out when painting: a part of the picture in the
 // middle of a long line shows its text all the way down.
+void TestOverview::longLineIsDrawnWhereverItIsInView_data()
+{
+    QTest::addColumn<QString>("unit");
+    QTest::newRow("Latin") << QStringLiteral("many words in one long line ");
+    QTest::newRow("right to left after Latin") << QStringLiteral("abc ").append(
+        QString::fromUtf8("\xd7\xa9\xd7\x9c\xd7\x95\xd7\x9d \xd7\xa2\xd7\x95 "));
+    QTest::newRow("Latin after right to left")
+        << QString::fromUtf8("\xd7\xa9\xd7\x9c\xd7\x95\xd7\x9d ").append("abc def ");
+}
+
+// Only the screen lines in view are laid out when painting a long line: a part of the picture
+// in its middle shows exactly what the whole picture shows there.
 void TestOverview::longLineIsDrawnWhereverItIsInView()
 {
+    QFETCH(QString, unit);
     MainWindowHarness h;
     QString line;
     while (line.size() < 200000)
-        line += QStringLiteral("many words in one long line ");
+        line += unit;
     QVERIFY(h.showWithText(QStringLiteral("first\r\n") + line + QStringLiteral("\r\nlast")));
     TRIGGER_ACTION(h.form10, "ToolButton1");
     QTRY_VERIFY(!h.form10->Drawing());
     const OverviewChunk chunk = h.form10->Image2->Chunks().at(0);
     QVERIFY(chunk.rows > 1000);
 
-    const QRect middle(0, chunk.top + chunk.rows / 2, Overview::PictureWidth, 200);
-    QImage part(middle.size(), QImage::Format_RGB32);
-    h.form10->Image2->render(&part, QPoint(), QRegion(middle));
-    // Every screen line is about three rows high: no ten rows in a row stay blank.
-    int blank = 0;
-    for (int row = 0; row < part.height(); ++row) {
-        blank = rowIsWhite(part, row) ? blank + 1 : 0;
-        QVERIFY2(blank < 10, qPrintable(QStringLiteral("blank at row %1").arg(row)));
+    const QImage whole = referenceChunk({"first", line, "last"}, chunk.top, chunk.rows);
+    for (const int top : {chunk.top + chunk.rows / 2, chunk.top + chunk.rows / 3 + 1}) {
+        const QRect part(0, top, Overview::PictureWidth, 60);
+        QImage drawn(part.size(), QImage::Format_RGB32);
+        h.form10->Image2->render(&drawn, QPoint(), QRegion(part));
+        QVERIFY(!rowIsWhite(drawn, 30) || !rowIsWhite(drawn, 31));
+        QCOMPARE(drawn, whole.copy(part));
     }
 }
 
