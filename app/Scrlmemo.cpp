@@ -980,6 +980,31 @@ void TScrollMemo::resizeEvent(QResizeEvent* event)
 {
     m_laidOutBlocks = 0; // a new width lays the lines out anew
     QPlainTextEdit::resizeEvent(event);
+    placeMessageBar();
+}
+
+void TScrollMemo::SetMessageBar(QWidget* bar)
+{
+    if (m_messageBar && m_messageBar != bar)
+        m_messageBar->deleteLater();
+    m_messageBar = bar;
+    if (bar) {
+        bar->setParent(this);
+        bar->show();
+    }
+    placeMessageBar();
+}
+
+// Above the text and beside the vertical scroll bar; the text keeps its width, so it is not
+// laid out again.
+void TScrollMemo::placeMessageBar()
+{
+    const int height = m_messageBar ? m_messageBar->sizeHint().height() : 0;
+    setViewportMargins(0, height, 0, 0);
+    if (m_messageBar) {
+        const QRect area = contentsRect();
+        m_messageBar->setGeometry(area.left(), area.top(), viewport()->width(), height);
+    }
 }
 
 int TScrollMemo::LineFromChar(int pos) const

@@ -8,6 +8,7 @@
 #include <QDeadlineTimer>
 #include <QFont>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QTextBlock>
 #include <QTextLayout>
 
@@ -83,6 +84,11 @@ public:
     void BeginBulkUpdate();
     void EndBulkUpdate();
     bool InBulkUpdate() const { return m_bulkDepth > 0; }
+
+    // A bar of messages above the text, inside the control's frame: the control owns it and
+    // keeps room for it while it is shown. nullptr removes the bar.
+    void SetMessageBar(QWidget* bar);
+    QWidget* MessageBar() const { return m_messageBar; }
 
     // How the last loaded file was stored; saving writes it back the same way, each line
     // with its own line break. Lines the user makes take the format's line break.
@@ -238,6 +244,8 @@ private:
     mutable int m_layoutTarget = 0;  // the block the idle layout goes up to
     QTimer* m_layoutTimer = nullptr;
     FileFormat m_format;
+    QPointer<QWidget> m_messageBar;
+    void placeMessageBar();
     quint64 m_edits = 0;                      // changes of the text so far
     quint64 m_cleanEdits = ~quint64(0);       // m_edits when the text was last unmodified
     std::vector<LineBreak> m_cleanLineBreaks; // its breaks, when not all of one kind

@@ -1,9 +1,11 @@
 #pragma once
 
+#include "platform/FileAccess.h"
 #include "platform/Platform.h"
 #include "platform/Prompts.h"
 
 #include <QColor>
+#include <QHash>
 #include <QKeySequence>
 #include <QList>
 #include <QMainWindow>
@@ -372,6 +374,20 @@ private:
     void secondaryWindowClosed();
     void releaseSecondaryWindows();
     bool writeDocument(QMdiSubWindow* window, const QString& path);
+
+    // Files changed by other programs (Unit1Watch.cpp): each document's file as the program
+    // last loaded or saved it, and as last noticed on disk.
+    struct DocumentFile {
+        QString path;
+        FileStamp loaded;
+        FileStamp noticed;
+    };
+    QHash<const QMdiSubWindow*, DocumentFile> m_documentFiles;
+    void rememberDocumentFile(const QMdiSubWindow* window, const QString& path);
+    void checkDocumentFiles();
+    void showFileBar(QMdiSubWindow* window, bool fileExists);
+    bool overwriteConfirmed(const QMdiSubWindow* window, const QString& path);
+    bool reloadDocument(QMdiSubWindow* window);
     // Shows the Open dialog as m_openRequest stands and opens the chosen files, each added to
     // the recent documents.
     void openChosenFiles();

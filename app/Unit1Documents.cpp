@@ -220,6 +220,7 @@ bool TForm1::DocumentCloseQuery(QMdiSubWindow* window)
 
 void TForm1::DocumentClosed(QMdiSubWindow* window)
 {
+    m_documentFiles.remove(window);
     const bool last = DocumentWindows().size() == 1;
     if (last)
         EnableDocumentCommands(false);

@@ -91,6 +91,8 @@ QMdiSubWindow* TForm1::OpenFileInNewWindow(const QString& givenPath)
             ++UntitledCounter;
             window->setWindowTitle(QStringLiteral("Untitled%1").arg(UntitledCounter));
             updateOpenFilesEntry(window);
+        } else {
+            rememberDocumentFile(window, path);
         }
     }
     memo->SetModifiedFlag(false);
@@ -180,9 +182,12 @@ void TForm1::SaveAs1Click()
 }
 
 // Writes the window's text to path. A failed write is reported and keeps the document
-// modified: the text is not saved anywhere.
+// modified: the text is not saved anywhere; so does declining to overwrite a file that
+// another program changed.
 bool TForm1::writeDocument(QMdiSubWindow* window, const QString& path)
 {
+    if (!overwriteConfirmed(window, path))
+        return false;
     TScrollMemo* memo = MemoOf(window);
     FileResult result;
     {
@@ -195,6 +200,7 @@ bool TForm1::writeDocument(QMdiSubWindow* window, const QString& path)
         return false;
     }
     memo->SetModifiedFlag(false);
+    rememberDocumentFile(window, path);
     documentFilesChanged(); // the save may have made the file anew
     return true;
 }
@@ -313,14 +319,7 @@ void TForm1::Refresh1Click()
             Answer::Yes)
             return;
     }
-    FileResult result;
-    {
-        BusyCursor busy;
-        result = memo->LoadLinesFromFile(caption);
-    }
-    // A failed load leaves the text and its modified flag as they were.
-    if (!result.ok)
-        showError(QStringLiteral("Could not reload file.\r") + result.error);
+    reloadDocument(window);
 }
 
 void TForm1::ReloadButtonClick()
@@ -355,6 +354,9 @@ void TForm1::CloneWindow1Click()
     memo->SetModifiedFlag(false);
     clone->setWindowTitle(source->windowTitle());
     updateOpenFilesEntry(clone);
+    // The clone's file is as the original last found it.
+    if (const auto file = m_documentFiles.constFind(source); file != m_documentFiles.cend())
+        m_documentFiles.insert(clone, *file);
 }
 
 // ---- Properties and printing -----------------------------------------------------------

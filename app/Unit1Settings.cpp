@@ -134,6 +134,7 @@ void TForm1::openCommandLineFile()
     if (loaded.ok) {
         window->setWindowTitle(path);
         updateOpenFilesEntry(window);
+        rememberDocumentFile(window, path);
     } else {
         showError(QStringLiteral("Could not open file ") + path + QStringLiteral(".\r") +
                   loaded.error);

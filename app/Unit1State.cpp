@@ -79,6 +79,7 @@ void TForm1::refreshActiveFileExists()
 void TForm1::documentFilesChanged()
 {
     watchDocumentFiles();
+    checkDocumentFiles();
     refreshActiveFileExists();
     UpdateCommandStates();
 }

@@ -338,3 +338,18 @@ void SafeFileWriter::cancel()
     }
     m_pending.clear();
 }
+
+FileStamp FileStampOf(const QString& path)
+{
+    struct stat st {
+    };
+    FileStamp stamp;
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+        return stamp;
+    stamp.exists = true;
+    stamp.device = quint64(st.st_dev);
+    stamp.inode = quint64(st.st_ino);
+    stamp.size = qint64(st.st_size);
+    stamp.modifiedNs = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    return stamp;
+}

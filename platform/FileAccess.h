@@ -21,6 +21,23 @@ constexpr qint64 MaxDocumentSize = qint64(512) << 20;
 // Settings, list and macro files.
 constexpr qint64 MaxListFileSize = qint64(16) << 20;
 
+// One state of a file on disk, to tell whether someone changed it: whether it exists, and its
+// identity, size and modification time (links followed).
+struct FileStamp {
+    bool exists = false;
+    quint64 device = 0;
+    quint64 inode = 0;
+    qint64 size = 0;
+    qint64 modifiedNs = 0;
+    bool operator==(const FileStamp& other) const
+    {
+        return exists == other.exists && device == other.device && inode == other.inode &&
+               size == other.size && modifiedNs == other.modifiedNs;
+    }
+    bool operator!=(const FileStamp& other) const { return !(*this == other); }
+};
+FileStamp FileStampOf(const QString& path);
+
 // Reads the whole file into bytes. Only regular files are read: a folder, pipe, device or
 // socket is refused without being read (nothing blocks on it), and so is a file larger
 // than maxSize. On failure bytes is left as it was and the error says why.

@@ -1,0 +1,176 @@
+// Files changed or removed by other programs: the bar in the document window, its answers,
+// and the question before Save overwrites such a file.
+
+#include "support/MainWindowHarness.h"
+#include "support/TestActions.h"
+#include "support/TestQueries.h"
+
+#include "app/DocumentBar.h"
+#include "app/Scrlmemo.h"
+#include "app/Unit1.h"
+
+#include <QFile>
+#include <QMdiSubWindow>
+#include <QPushButton>
+#include <QTest>
+
+namespace
+{
+
+const QString ChangedPrompt =
+    QStringLiteral("Confirmation YesNo: %1 has been changed by another program.\rDo you want to "
+                   "overwrite it?");
+
+struct OpenedFile {
+    QString path;
+    TScrollMemo* memo = nullptr;
+};
+
+OpenedFile openFile(MainWindowHarness& h, const QString& name, const QByteArray& bytes)
+{
+    const QString path = h.environment.rootPath() + u'/' + name;
+    writeFile(path, bytes);
+    return {path, TForm1::MemoOf(h.form1->OpenFileInNewWindow(path))};
+}
+
+QString barText(const TScrollMemo* memo)
+{
+    const auto* bar = qobject_cast<const TDocumentBar*>(memo->MessageBar());
+    return bar ? bar->Text() : QString();
+}
+
+// Presses the bar's button with this caption; false when there is none.
+bool answerBar(const TScrollMemo* memo, const QString& caption)
+{
+    const QWidget* bar = memo->MessageBar();
+    if (!bar)
+        return false;
+    for (QPushButton* button : bar->findChildren<QPushButton*>()) {
+        if (button->text() == caption) {
+            QTest::mouseClick(button, Qt::LeftButton);
+            return true;
+        }
+    }
+    return false;
+}
+
+} // namespace
+
+class TestChangedFiles : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void changedFileOffersReload();
+    void changedFileWithUnsavedChangesAsksBeforeSave();
+    void deletedFileIsWrittenAgainBySave();
+    void ownSavesAndReloadsAreNoChange();
+};
+
+void TestChangedFiles::changedFileOffersReload()
+{
+    MainWindowHarness h;
+    QVERIFY(h.show());
+    const OpenedFile file = openFile(h, "notes.txt", "one\r\n");
+    QVERIFY(!file.memo->MessageBar());
+
+    QVERIFY(writeFile(file.path, "two, from another program\r\n"));
+    QTRY_COMPARE(barText(file.memo),
+                 QStringLiteral("notes.txt has been changed by another program."));
+    QCOMPARE(file.memo->FullText(), QStringLiteral("one\r\n"));
+    // The bar keeps room above the text, which stays usable.
+    QVERIFY(file.memo->viewport()->y() >= file.memo->MessageBar()->height());
+    file.memo->ReplaceSelection("typed ");
+
+    QVERIFY(answerBar(file.memo, "&Reload"));
+    QCOMPARE(file.memo->FullText(), QStringLiteral("two, from another program\r\n"));
+    QVERIFY(!file.memo->ModifiedFlag());
+    QVERIFY(!file.memo->MessageBar());
+    QVERIFY(h.prompts.messages.isEmpty());
+}
+
+void TestChangedFiles::changedFileWithUnsavedChangesAsksBeforeSave()
+{
+    MainWindowHarness h;
+    QVERIFY(h.show());
+    const OpenedFile file = openFile(h, "plan.txt", "mine\r\n");
+    file.memo->SetSelStart(0);
+    file.memo->ReplaceSelection("edited ");
+
+    QVERIFY(writeFile(file.path, "theirs\r\n"));
+    QTRY_VERIFY(
+        barText(file.memo).endsWith("This document has unsaved changes, which Reload discards."));
+    QVERIFY(answerBar(file.memo, "&Ignore"));
+    QVERIFY(!file.memo->MessageBar());
+
+    // No: nothing is saved, and the document stays modified.
+    h.prompts.answerMessage(Answer::No);
+    TRIGGER_ACTION(h.form1.get(), "Save1");
+    QCOMPARE(shownMessages(h.prompts), QStringList{ChangedPrompt.arg(file.path)});
+    QCOMPARE(readFile(file.path), QByteArray("theirs\r\n"));
+    QVERIFY(file.memo->ModifiedFlag());
+
+    h.prompts.answerMessage(Answer::Yes);
+    TRIGGER_ACTION(h.form1.get(), "Save1");
+    QCOMPARE(readFile(file.path), QByteArray("edited mine\r\n"));
+    QVERIFY(!file.memo->ModifiedFlag());
+    // Saved over it: the next save asks nothing.
+    file.memo->ReplaceSelection("more ");
+    TRIGGER_ACTION(h.form1.get(), "Save1");
+    QCOMPARE(h.prompts.messages.size(), 2);
+}
+
+void TestChangedFiles::deletedFileIsWrittenAgainBySave()
+{
+    MainWindowHarness h;
+    QVERIFY(h.show());
+    const OpenedFile file = openFile(h, "gone.txt", "kept text");
+    QVERIFY(QFile::remove(file.path));
+    QTRY_COMPARE(barText(file.memo),
+                 QStringLiteral("gone.txt has been deleted by another program. Save writes it "
+                                "again."));
+    TRIGGER_ACTION(h.form1.get(), "Save1");
+    QCOMPARE(readFile(file.path), QByteArray("kept text"));
+    QVERIFY(!file.memo->MessageBar());
+    QVERIFY(h.prompts.messages.isEmpty());
+
+    // Made again by someone else: that is a change again.
+    QVERIFY(QFile::remove(file.path));
+    QTRY_VERIFY(!barText(file.memo).isEmpty());
+    QVERIFY(writeFile(file.path, "new"));
+    QTRY_COMPARE(barText(file.memo),
+                 QStringLiteral("gone.txt has been changed by another program."));
+}
+
+void TestChangedFiles::ownSavesAndReloadsAreNoChange()
+{
+    MainWindowHarness h;
+    QVERIFY(h.show());
+    const OpenedFile file = openFile(h, "own.txt", "start\r\n");
+    file.memo->ReplaceSelection("saved ");
+    TRIGGER_ACTION(h.form1.get(), "Save1");
+    QTest::qWait(300); // time for the watcher to report the save
+    QVERIFY(!file.memo->MessageBar());
+
+    // The Reload command takes the changed file in: no bar, and Save asks nothing.
+    QVERIFY(writeFile(file.path, "changed outside\r\n"));
+    QTRY_VERIFY(file.memo->MessageBar());
+    TRIGGER_ACTION(h.form1.get(), "Refresh1");
+    QVERIFY(!file.memo->MessageBar());
+    QCOMPARE(file.memo->FullText(), QStringLiteral("changed outside\r\n"));
+    file.memo->ReplaceSelection("again ");
+    TRIGGER_ACTION(h.form1.get(), "Save1");
+    QTest::qWait(300);
+    QVERIFY(!file.memo->MessageBar());
+    QVERIFY(h.prompts.messages.isEmpty());
+
+    // Save As under another name: that file is the document's now.
+    h.prompts.answerSaveFile(h.environment.rootPath() + "/other.txt");
+    TRIGGER_ACTION(h.form1.get(), "SaveAs1");
+    QVERIFY(writeFile(file.path, "the old name changed"));
+    QTest::qWait(300);
+    QVERIFY(!file.memo->MessageBar());
+}
+
+QTEST_MAIN(TestChangedFiles)
+#include "tst_changedfiles.moc"
