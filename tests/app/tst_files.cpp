@@ -3,8 +3,8 @@
 // and Exit.
 
 #include "support/MainWindowHarness.h"
-#include "support/TestQueries.h"
 #include "support/TestActions.h"
+#include "support/TestQueries.h"
 
 #include "app/Scrlmemo.h"
 #include "app/Unit1.h"
@@ -30,7 +30,8 @@
 
 Q_DECLARE_METATYPE(Answer)
 
-namespace {
+namespace
+{
 
 const QString UnsavedPrompt = QStringLiteral(
     "Confirmation %1: The text in the %2 file has changed.\r\rDo you want to save the changes?");
@@ -94,9 +95,8 @@ void TestFiles::openChosenFilesInDialogOrder()
     TRIGGER_ACTION(h.form1.get(), "OpenButton");
 
     // The file that could not be read leaves an empty window with the next number.
-    QCOMPARE(shownMessages(h.prompts),
-             QStringList{"Error Ok: Could not open file " + chosen[1] +
-                         ".\rNo such file or directory"});
+    QCOMPARE(shownMessages(h.prompts), QStringList{"Error Ok: Could not open file " + chosen[1] +
+                                                   ".\rNo such file or directory"});
     QCOMPARE(windowCaptions(*h.form1),
              QStringList({chosen[2], "Untitled2", chosen[0], "Untitled1"}));
     QCOMPARE(entryCaptions(*h.form7), QStringList({"Untitled1", "c.txt", "Untitled2", "b.log"}));
@@ -117,9 +117,12 @@ void TestFiles::openDialogStartsFromActiveCaption_data()
     QTest::addColumn<QString>("activeFile"); // empty: the "Untitled" document is active
     QTest::addColumn<QString>("fileName");
     QTest::addColumn<bool>("inItsFolder");
-    QTest::newRow("untitled document") << "" << "" << false;
-    QTest::newRow("saved file") << "notes.txt" << "notes.txt" << true;
-    QTest::newRow("Untitled inside a file name") << "OldUntitled.txt" << "" << true;
+    QTest::newRow("untitled document") << ""
+                                       << "" << false;
+    QTest::newRow("saved file") << "notes.txt"
+                                << "notes.txt" << true;
+    QTest::newRow("Untitled inside a file name") << "OldUntitled.txt"
+                                                 << "" << true;
 }
 
 void TestFiles::openDialogStartsFromActiveCaption()
@@ -184,7 +187,8 @@ void TestFiles::logFileGetsTimeStamp_data()
     QTest::newRow("LOG and CR LF") << QByteArray(".LOG\r\n") << ".LOG\r\n%1\r\n\r\n" << true;
     QTest::newRow("LOG without final break") << QByteArray(".LOG") << ".LOG\r\n%1\r\n" << true;
     QTest::newRow("LOG with earlier entries")
-        << QByteArray(".LOG\r\nmet Ann\r\n") << ".LOG\r\nmet Ann\r\n%1\r\n\r\n" << true;
+        << QByteArray(".LOG\r\nmet Ann\r\n") << ".LOG\r\nmet Ann\r\n%1\r\n\r\n"
+        << true;
     QTest::newRow("lower case") << QByteArray(".log\r\n") << ".log\r\n" << false;
     QTest::newRow("blank after LOG") << QByteArray(".LOG \r\n") << ".LOG \r\n" << false;
     QTest::newRow("more on the line") << QByteArray(".LOGBOOK") << ".LOGBOOK" << false;
@@ -227,9 +231,12 @@ void TestFiles::saveUntitledAsNamedFile_data()
 {
     QTest::addColumn<QString>("chosen");
     QTest::addColumn<QString>("saved");
-    QTest::newRow("no extension gets .txt") << "notes" << "notes.txt";
-    QTest::newRow("extension kept") << "page.htm" << "page.htm";
-    QTest::newRow("dot only in the folder name") << "v1.2/notes" << "v1.2/notes.txt";
+    QTest::newRow("no extension gets .txt") << "notes"
+                                            << "notes.txt";
+    QTest::newRow("extension kept") << "page.htm"
+                                    << "page.htm";
+    QTest::newRow("dot only in the folder name") << "v1.2/notes"
+                                                 << "v1.2/notes.txt";
 }
 
 void TestFiles::saveUntitledAsNamedFile()
@@ -278,8 +285,8 @@ void TestFiles::saveAsAsksBeforeReplacingTheFileItsExtensionNames()
     h.prompts.answerSaveFile(h.environment.rootPath() + "/notes");
     h.prompts.answerMessage(answer);
     TRIGGER_ACTION(h.form1.get(), "SaveAs1");
-    QCOMPARE(shownMessages(h.prompts),
-             QStringList{"Confirmation YesNo: " + path + " already exists.\rDo you want to replace it?"});
+    QCOMPARE(shownMessages(h.prompts), QStringList{"Confirmation YesNo: " + path +
+                                                   " already exists.\rDo you want to replace it?"});
     const bool replaced = answer == Answer::Yes;
     QCOMPARE(readFile(path), replaced ? QByteArray("new") : QByteArray("precious"));
     QCOMPARE(windowCaptions(*h.form1), QStringList{replaced ? path : QString("Untitled1")});
@@ -345,7 +352,9 @@ void TestFiles::savedFileKeepsItsBytes_data()
     QTest::newRow("CR") << QByteArray("first\rsecond\r") << QByteArray("\r");
     QTest::newRow("UTF-8 without final break")
         << QByteArray("gr\xc3\xbc\xc3\x9f\ndich") << QByteArray("\n");
-    QTest::newRow("no-break space") << QByteArray("a\xc2\xa0" "b\n") << QByteArray("\n");
+    QTest::newRow("no-break space") << QByteArray("a\xc2\xa0"
+                                                  "b\n")
+                                    << QByteArray("\n");
     QTest::newRow("Latin-1") << QByteArray("gr\xfc\xdf\r\ndich\r\n") << QByteArray("\r\n");
     QTest::newRow("byte-order mark") << QByteArray("\xef\xbb\xbfhead\nbody\n") << QByteArray("\n");
 }
@@ -358,10 +367,13 @@ void TestFiles::savedFileKeepsItsBytes()
     QVERIFY(h.show());
     const QString path = openNewFile(h, "kept.txt", bytes);
 
-    // Unchanged text is written back byte for byte (the file is replaced to see the write).
+    // Unchanged text is written back byte for byte (the file is replaced to see the write;
+    // Save asks before it overwrites what another program changed).
     QVERIFY(writeFile(path, "replaced"));
+    h.prompts.answerMessage(Answer::Yes);
     TRIGGER_ACTION(h.form1.get(), "Save1");
     QCOMPARE(readFile(path), bytes);
+    QCOMPARE(h.prompts.messages.size(), 1);
 
     // A new first line gets the file's own line break.
     TScrollMemo* memo = h.form1->ActiveMemo();
@@ -386,6 +398,7 @@ void TestFiles::saveAllWritesEveryWindow()
 
     h.prompts.answerSaveFile(root + "/first.txt");
     h.prompts.answerSaveFile(root + "/second");
+    h.prompts.answerMessage(Answer::Yes); // overwrite what another program changed
     TRIGGER_ACTION(h.form1.get(), "SaveAll1");
     QCOMPARE(h.prompts.saveRequests.size(), 2);
     QCOMPARE(h.prompts.saveRequests[0].fileName, QString("Untitled1")); // the oldest first
@@ -402,7 +415,10 @@ void TestFiles::saveAllWritesEveryWindow()
     h.prompts.answerMessage(Answer::No);
     QVERIFY(h.form1->ActiveDocumentWindow()->close());
     freeClosedWindows();
-    QCOMPARE(shownMessages(h.prompts), QStringList{UnsavedPrompt.arg("YesNoCancel", "second.txt")});
+    QCOMPARE(shownMessages(h.prompts),
+             QStringList({"Confirmation YesNo: " + kept +
+                              " has been changed by another program.\rDo you want to overwrite it?",
+                          UnsavedPrompt.arg("YesNoCancel", "second.txt")}));
 }
 
 // ---- Close All -------------------------------------------------------------------------
