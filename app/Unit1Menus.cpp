@@ -6,8 +6,6 @@
 #include <QHash>
 #include <QMenu>
 #include <QMenuBar>
-#include <QPainter>
-#include <QPixmap>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -223,135 +221,102 @@ struct ButtonRow {
     int bit;             // position in ToolbarBits, 1-34
     const char* command; // object name of the menu item whose command it runs
     Forward forward;
+    // The desktop theme's standard name for the picture; "" where no standard name fits this
+    // button alone. Our own picture is resources/icons/<name>.svg.
     const char* themeIcon;
-    const char* glyph; // drawn when the icon theme has no such icon
     unsigned lists;
     TForm1::Handler own; // with Forward::Own
 };
 
 constexpr ButtonRow button(const char* name, const char* hint, int bit, const char* command,
-                           Forward forward, const char* themeIcon, const char* glyph,
-                           unsigned lists = NeedsDocument)
+                           Forward forward, const char* themeIcon, unsigned lists = NeedsDocument)
 {
-    return {
-        ButtonRowKind::Button, name, hint, bit, command, forward, themeIcon, glyph, lists, nullptr};
+    return {ButtonRowKind::Button, name, hint, bit, command, forward, themeIcon, lists, nullptr};
 }
 
 constexpr ButtonRow ownButton(const char* name, const char* hint, int bit, const char* command,
-                              const char* themeIcon, const char* glyph, TForm1::Handler own)
+                              const char* themeIcon, TForm1::Handler own)
 {
-    return {ButtonRowKind::Button, name,      hint,  bit,           command,
-            Forward::Own,          themeIcon, glyph, NeedsDocument, own};
+    return {ButtonRowKind::Button, name,      hint,          bit, command,
+            Forward::Own,          themeIcon, NeedsDocument, own};
 }
 
 constexpr ButtonRow toolSeparator(const char* name)
 {
-    return {ButtonRowKind::Separator,
-            name,
-            "",
-            SeparatorBit,
-            "",
-            Forward::Runs,
-            "",
-            "",
-            NoLists,
-            nullptr};
+    return {
+        ButtonRowKind::Separator, name, "", SeparatorBit, "", Forward::Runs, "", NoLists, nullptr};
 }
 
 constexpr ButtonRow rowEnd()
 {
-    return {ButtonRowKind::RowEnd, "", "", 0, "", Forward::Runs, "", "", NoLists, nullptr};
+    return {ButtonRowKind::RowEnd, "", "", 0, "", Forward::Runs, "", NoLists, nullptr};
 }
 
 constexpr unsigned NeedsSelectedText = NeedsDocument | NeedsSelection;
 
 // The toolbar in its two rows, in the order shown.
 const ButtonRow ButtonRows[] = {
-    button("NewButton", "New", 1, "New1", Forward::Runs, "document-new", "N", NoLists),
-    button("OpenButton", "Open", 2, "Open1", Forward::Runs, "document-open", "O", NoLists),
-    button("SaveButton", "Save", 3, "Save1", Forward::Runs, "document-save", "S"),
-    button("SaveAllButton", "Savel All", 4, "SaveAll1", Forward::Clicks, "document-save-all", "SA"),
-    button("CloseButton", "", 5, "Close1", Forward::Runs, "document-close", "X"),
-    button("CloseAllButton", "Close All", 6, "CloseAll1", Forward::Clicks, "window-close", "XA"),
+    button("NewButton", "New", 1, "New1", Forward::Runs, "document-new", NoLists),
+    button("OpenButton", "Open", 2, "Open1", Forward::Runs, "document-open", NoLists),
+    button("SaveButton", "Save", 3, "Save1", Forward::Runs, "document-save"),
+    button("SaveAllButton", "Savel All", 4, "SaveAll1", Forward::Clicks, ""),
+    button("CloseButton", "", 5, "Close1", Forward::Runs, "document-close"),
+    button("CloseAllButton", "Close All", 6, "CloseAll1", Forward::Clicks, ""),
     button("PropertiesButton", "Properties", 7, "Properties1", Forward::Clicks,
-           "document-properties", "i"),
-    ownButton("ReloadButton", "Reload", 8, "Refresh1", "view-refresh", "R",
-              &TForm1::ReloadButtonClick),
+           "document-properties"),
+    ownButton("ReloadButton", "Reload", 8, "Refresh1", "", &TForm1::ReloadButtonClick),
     button("BrowseButton", "Browse Files", 9, "BrowseFiles1", Forward::Runs, "system-file-manager",
-           "B", NoLists),
-    button("OpenWithButton", "Open With", 10, "OpenWith1", Forward::Clicks, "system-run", "W"),
+           NoLists),
+    button("OpenWithButton", "Open With", 10, "OpenWith1", Forward::Clicks, "system-run"),
     toolSeparator("separator1"),
-    button("PrintButton", "Print", 11, "Print1", Forward::Runs, "document-print", "P"),
-    button("FindButton", "Find", 12, "FindReplace1", Forward::Runs, "edit-find", "F"),
-    button("FindNextButton", "Find Next", 13, "Findnext1", Forward::Clicks, "go-down", "F>"),
-    button("ReplaceButton", "Replace", 14, "Replace1", Forward::Runs, "edit-find-replace", "Rp"),
-    button("RepadButton", "Replace Special", 31, "ReplaceSpecial1", Forward::Clicks,
-           "edit-find-replace", "RS"),
+    button("PrintButton", "Print", 11, "Print1", Forward::Runs, "document-print"),
+    button("FindButton", "Find", 12, "FindReplace1", Forward::Runs, "edit-find"),
+    button("FindNextButton", "Find Next", 13, "Findnext1", Forward::Clicks, ""),
+    button("ReplaceButton", "Replace", 14, "Replace1", Forward::Runs, "edit-find-replace"),
+    button("RepadButton", "Replace Special", 31, "ReplaceSpecial1", Forward::Clicks, ""),
     toolSeparator("separator2"),
     rowEnd(),
-    button("CutButton", "Cut", 15, "Cut1", Forward::Runs, "edit-cut", "Ct", NeedsSelectedText),
-    button("CopyButton", "Copy", 16, "Copy1", Forward::Runs, "edit-copy", "C", NeedsSelectedText),
-    button("CopySButton", "Copy Special", 17, "CopySpecial1", Forward::Clicks, "edit-copy", "CS",
+    button("CutButton", "Cut", 15, "Cut1", Forward::Runs, "edit-cut", NeedsSelectedText),
+    button("CopyButton", "Copy", 16, "Copy1", Forward::Runs, "edit-copy", NeedsSelectedText),
+    button("CopySButton", "Copy Special", 17, "CopySpecial1", Forward::Clicks, "",
            NeedsSelectedText),
-    button("PasteButton", "Paste", 18, "Paste1", Forward::Runs, "edit-paste", "V"),
-    button("PasteSButton", "Paste Special", 19, "PasteSpecial1", Forward::Clicks, "edit-paste",
-           "VS"),
-    button("DeleteButton", "Delete", 20, "Delete1", Forward::Runs, "edit-delete", "D"),
-    button("CropButton", "Crop", 21, "Crop1", Forward::Runs, "edit-cut", "Cr", NeedsSelectedText),
+    button("PasteButton", "Paste", 18, "Paste1", Forward::Runs, "edit-paste"),
+    button("PasteSButton", "Paste Special", 19, "PasteSpecial1", Forward::Clicks, ""),
+    button("DeleteButton", "Delete", 20, "Delete1", Forward::Runs, "edit-delete"),
+    button("CropButton", "Crop", 21, "Crop1", Forward::Runs, "", NeedsSelectedText),
     button("HighlightButton", "Highlight", 22, "Highlight1", Forward::Runs, "format-text-color",
-           "H", NeedsSelectedText),
-    button("SelectAButton", "Select All", 23, "SelectAll1", Forward::Clicks, "edit-select-all",
-           "A"),
-    button("wrapbutton", "Word Wrap", 24, "WordWrap1", Forward::Clicks, "format-justify-left",
-           "WW"),
-    button("ExecuteButton", "Execute", 32, "Execute1", Forward::Clicks, "system-run", "E",
            NeedsSelectedText),
+    button("SelectAButton", "Select All", 23, "SelectAll1", Forward::Clicks, ""),
+    button("wrapbutton", "Word Wrap", 24, "WordWrap1", Forward::Clicks, ""),
+    button("ExecuteButton", "Execute", 32, "Execute1", Forward::Clicks, "", NeedsSelectedText),
     toolSeparator("separator3"),
-    button("UndoButton", "Undo", 25, "Undo1", Forward::Runs, "edit-undo", "U",
+    button("UndoButton", "Undo", 25, "Undo1", Forward::Runs, "edit-undo",
            NeedsDocument | NeedsUndo),
     toolSeparator("separator5"),
-    button("TileButton", "Tile", 27, "Tile1", Forward::Runs, "view-split-top-bottom", "T"),
-    button("CascadeButton", "Cascade", 26, "Cascade1", Forward::Runs, "window-duplicate", "Cs"),
-    button("CloneButton", "Clone Window", 28, "CloneWindow1", Forward::Runs, "window-new", "+"),
+    button("TileButton", "Tile", 27, "Tile1", Forward::Runs, ""),
+    button("CascadeButton", "Cascade", 26, "Cascade1", Forward::Runs, ""),
+    button("CloneButton", "Clone Window", 28, "CloneWindow1", Forward::Runs, ""),
     toolSeparator("separator4"),
     button("PreferencesButton", "Preferences", 30, "SetFilters1", Forward::Clicks,
-           "preferences-system", "Pr"),
-    button("showbutton", "Open Files", 29, "ShowOpenFiles1", Forward::Runs, "view-list-icons", "OF",
+           "preferences-system"),
+    button("showbutton", "Open Files", 29, "ShowOpenFiles1", Forward::Runs, "",
            NeedsDocument | NeedsNoStayOnTop),
-    button("OverviewButton", "Overview", 33, "Overview1", Forward::Runs, "zoom-fit-best", "Ov",
+    button("OverviewButton", "Overview", 33, "Overview1", Forward::Runs, "",
            NeedsDocument | NeedsNoStayOnTop),
-    button("calcButton", "Calculator", 34, "Calculator1", Forward::Clicks, "accessories-calculator",
-           "="),
+    button("calcButton", "Calculator", 34, "Calculator1", Forward::Clicks, ""),
 };
 
 constexpr int ToolbarButtonCount = 34;
-constexpr int ToolbarIconSize = 20;
+constexpr int ToolbarIconSize = 24; // the grid our own pictures are drawn on
 
-// A rounded tile with a short glyph, so that every button shows something without an
-// icon theme (offscreen, minimal desktops).
-QIcon paintedIcon(const QString& glyph, int hue)
-{
-    QPixmap pixmap(2 * ToolbarIconSize, 2 * ToolbarIconSize);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(QColor::fromHsv(hue, 120, 185));
-    painter.drawRoundedRect(QRectF(pixmap.rect()).adjusted(2, 2, -2, -2), 8, 8);
-    QFont font = painter.font();
-    font.setBold(true);
-    font.setPixelSize(glyph.size() > 1 ? 17 : 24);
-    painter.setFont(font);
-    painter.setPen(Qt::white);
-    painter.drawText(pixmap.rect(), Qt::AlignCenter, glyph);
-    return QIcon(pixmap);
-}
-
+// The desktop theme's picture where the theme has the standard name, else our own, so that
+// every button reads without an icon theme (offscreen, minimal desktops).
 QIcon buttonIcon(const ButtonRow& row)
 {
-    const int hue = (row.bit * 47) % 360;
-    return QIcon::fromTheme(QString::fromLatin1(row.themeIcon),
-                            paintedIcon(QString::fromUtf8(row.glyph), hue));
+    const QString themeName = QString::fromLatin1(row.themeIcon);
+    if (!themeName.isEmpty() && QIcon::hasThemeIcon(themeName))
+        return QIcon::fromTheme(themeName);
+    return QIcon(QStringLiteral(":/icons/%1.svg").arg(QString::fromLatin1(row.name)));
 }
 
 QToolBar* newToolbarRow(QWidget* holder, const QString& name)

@@ -491,7 +491,7 @@ void TestMainWindow::toolbarRowsAndHints()
                           "CloneButton",    "separator4",   "PreferencesButton", "showbutton",
                           "OverviewButton", "calcButton"}));
 
-    // Every button shows an icon, from the theme or drawn.
+    // Every button shows an icon, from the theme or our own.
     for (const QAction* button : h.form1->findChildren<QAction*>()) {
         if (button->objectName().endsWith("utton"))
             QVERIFY2(!button->icon().isNull(), qPrintable(button->objectName()));
