@@ -13,6 +13,7 @@
 #include "platform/Shell.h"
 #include "tools/Unit2.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -24,9 +25,37 @@ namespace
 
 const QString SettingsFile = QStringLiteral("tavro.ini");
 const QString AutoCompleteFile = QStringLiteral("autocomp.ini");
+const QString HelpPageName = QStringLiteral("tavro-help.html");
 const QString HelpResource = QStringLiteral(":/help/tavro-help.html");
 
 const QSize MinimumMainWindow(200, 150);
+
+// An installed program opens the page installed with it.
+QString installedHelpPage()
+{
+    const QString folder = installedDataFolder(QCoreApplication::applicationDirPath());
+    const QString path = QDir(folder).filePath(HelpPageName);
+    return QFileInfo(path).isFile() ? path : QString();
+}
+
+// Otherwise the page that ships inside the program is written out where a browser can open
+// it; empty when that fails.
+QString writtenOutHelpPage()
+{
+    QFile page(HelpResource);
+    if (!page.open(QIODevice::ReadOnly))
+        return QString();
+    const QByteArray content = page.readAll();
+    // In the user's own cache folder: a fixed name in a shared folder could be a link
+    // planted by someone else.
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::CacheLocation);
+    QDir().mkpath(folder);
+    const QString path = QDir(folder).filePath(HelpPageName);
+    QFile out(path);
+    if (!out.open(QIODevice::WriteOnly) || out.write(content) != content.size())
+        return QString();
+    return path;
+}
 
 } // namespace
 
@@ -154,23 +183,13 @@ void TForm1::SetFont1Click()
         MemoOf(window)->SetEditorFont(DocumentFont.font, DocumentFont.color);
 }
 
-// The help page ships inside the program; it is written out where a browser can open it.
 void TForm1::HelpTopics1Click()
 {
-    QFile page(HelpResource);
-    if (!page.open(QIODevice::ReadOnly))
-        return;
-    const QByteArray content = page.readAll();
-    // In the user's own cache folder: a fixed name in a shared folder could be a link
-    // planted by someone else.
-    const QString folder = QStandardPaths::writableLocation(QStandardPaths::CacheLocation);
-    QDir().mkpath(folder);
-    const QString path = QDir(folder).filePath(QStringLiteral("tavro-help.html"));
-    QFile out(path);
-    if (out.open(QIODevice::WriteOnly) && out.write(content) == content.size()) {
-        out.close();
-        m_platform.shell.openWithDefault(path);
-    }
+    QString page = installedHelpPage();
+    if (page.isEmpty())
+        page = writtenOutHelpPage();
+    if (!page.isEmpty())
+        m_platform.shell.openWithDefault(page);
 }
 
 // Like the other secondary windows, it keeps the main window disabled while it is open.

@@ -17,6 +17,7 @@
 #include "tools/Unit8.h"
 
 #include <QApplication>
+#include <QIcon>
 
 int main(int argc, char** argv)
 {
@@ -26,6 +27,8 @@ int main(int argc, char** argv)
     int qtArgc = 1;
     QApplication app(qtArgc, argv);
     QApplication::setApplicationName(QStringLiteral("Tavro"));
+    // Lets the desktop match the windows with the installed desktop entry and its icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("tavro"));
 
     DesktopPrompts prompts;
     DesktopShell shell;
@@ -49,6 +52,9 @@ int main(int argc, char** argv)
     new TForm11(form1);
     new TForm12(form1);
     new TForm14(form1, prompts);
+    // Every window without an icon of its own shows the program's (the resources are
+    // registered by the main window).
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/tavro.svg")));
 
     form1.show();
     return QApplication::exec();

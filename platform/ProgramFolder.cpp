@@ -7,12 +7,17 @@
 
 QString programFolder()
 {
+    return programFolderFor(QCoreApplication::applicationDirPath());
+}
+
+QString programFolderFor(const QString& executableFolder)
+{
     const QString home = qEnvironmentVariable("TAVRO_HOME");
     if (!home.isEmpty())
         return QDir::cleanPath(home);
-    const QString exeFolder = QCoreApplication::applicationDirPath();
-    if (!exeFolder.isEmpty() && QFileInfo(exeFolder).isWritable())
-        return exeFolder;
+    if (!executableFolder.isEmpty() && QFileInfo(executableFolder).isWritable() &&
+        !isInstalled(executableFolder))
+        return executableFolder;
     return QDir::cleanPath(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
                            QStringLiteral("/tavro"));
 }
@@ -23,4 +28,14 @@ QString programFilePath(const QString& fileName, bool forWriting)
     if (forWriting)
         QDir().mkpath(folder);
     return QDir(folder).filePath(fileName);
+}
+
+QString installedDataFolder(const QString& executableFolder)
+{
+    return QDir::cleanPath(QDir(executableFolder).filePath(QStringLiteral(TAVRO_DATA_FROM_BIN)));
+}
+
+bool isInstalled(const QString& executableFolder)
+{
+    return !executableFolder.isEmpty() && QFileInfo(installedDataFolder(executableFolder)).isDir();
 }

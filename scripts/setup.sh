@@ -8,10 +8,12 @@ declare -A WHY=(
   [g++]="the C++17 compiler"
   [pkg-config]="finds GLib for the build"
   [qt6-base-dev]="Qt 6 Widgets, PrintSupport, DBus and Test"
-  [qt6-svg-dev]="Qt 6 SVG and its icon plugin, which draw the toolbar pictures"
+  [qt6-svg-dev]="Qt 6 SVG and its icon plugin, which draw the toolbar pictures and the program's icon"
   [libglib2.0-dev]="the desktop's recent-documents list (GBookmarkFile)"
   [libjpeg-dev]="decoding the About window's picture"
   [fonts-dejavu-core]="a font to draw and measure text with, also in the offscreen tests"
+  [desktop-file-utils]="the install test checks the desktop entry with desktop-file-validate"
+  [appstream]="the install test checks the AppStream metainfo with appstreamcli"
 )
 
 missing=()

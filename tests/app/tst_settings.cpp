@@ -10,11 +10,14 @@
 #include "app/Unit1.h"
 #include "app/Unit7.h"
 #include "platform/FontDialog.h"
+#include "platform/ProgramFolder.h"
 
 #include <QAction>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QFontDatabase>
 #include <QGuiApplication>
 #include <QMdiSubWindow>
@@ -63,6 +66,7 @@ private Q_SLOTS:
     void setFontAppliesToEveryDocument();
     void unwritableSettingsAreReportedAndTheProgramEnds();
     void helpTopicsOpensTheHelpPage();
+    void helpTopicsOpensTheInstalledHelpPage();
     void sizesAndPlacesFromTheFileStayOnTheScreens_data();
     void sizesAndPlacesFromTheFileStayOnTheScreens();
     void relativeCommandLinePathBecomesTheFullPath();
@@ -353,6 +357,25 @@ void TestSettings::helpTopicsOpensTheHelpPage()
     const QByteArray page = readFile(h.shell.openedPaths[0]);
     QVERIFY(page.contains("<html"));
     QVERIFY(page.contains("Help Topics"));
+}
+
+void TestSettings::helpTopicsOpensTheInstalledHelpPage()
+{
+    // This test program lies in a build folder: give it the layout of an installed program.
+    const QString folder = installedDataFolder(QCoreApplication::applicationDirPath());
+    QVERIFY(!QFileInfo::exists(folder));
+    QVERIFY(QDir().mkpath(folder));
+    const QString page = QDir(folder).filePath("tavro-help.html");
+    const auto removeLayout = qScopeGuard([&] {
+        QFile::remove(page);
+        QDir().rmpath(folder);
+    });
+    QVERIFY(writeFile(page, "<html>the installed page</html>"));
+
+    MainWindowHarness h;
+    QVERIFY(h.show());
+    TRIGGER_ACTION(h.form1.get(), "HelpTopics1");
+    QCOMPARE(h.shell.openedPaths, QStringList({page}));
 }
 
 void TestSettings::sizesAndPlacesFromTheFileStayOnTheScreens_data()
