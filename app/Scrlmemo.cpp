@@ -556,6 +556,21 @@ FileResult TScrollMemo::SaveLinesToFile(const QString& path, SafeFileWriter::Tar
     return file.commit();
 }
 
+QByteArray TScrollMemo::SavedBytesFrom(int first, qsizetype maxBytes, TextEncoding encoding,
+                                       int& next) const
+{
+    QByteArray bytes;
+    QTextBlock block = document()->findBlockByNumber(first);
+    while (block.isValid() && bytes.size() < maxBytes) {
+        bytes += encodeText(block.text(), encoding);
+        if (block.next().isValid())
+            bytes += lineBreakBytes(lineBreakOf(block));
+        block = block.next();
+    }
+    next = block.isValid() ? block.blockNumber() : -1;
+    return bytes;
+}
+
 void TScrollMemo::SetTextFrom(const TScrollMemo& source)
 {
     m_format = source.m_format;

@@ -76,6 +76,12 @@ public:
 
     // Lines
     FileResult LoadLinesFromFile(const QString& path);
+    // The lines from line first on, each with its own break as saving writes it (the last
+    // line of the text has none), in the encoding given, until about maxBytes are given; next
+    // receives the line to go on from, or -1 after the last. For copies written a few lines
+    // at a time.
+    QByteArray SavedBytesFrom(int first, qsizetype maxBytes, TextEncoding encoding,
+                              int& next) const;
     FileResult SaveLinesToFile(const QString& path,
                                SafeFileWriter::Target target = SafeFileWriter::Target::FollowLinks);
     QString LineText(int line) const; // screen lines under word wrap; cut at 4096 characters
@@ -93,6 +99,8 @@ public:
     // How the last loaded file was stored; saving writes it back the same way, each line
     // with its own line break. Lines the user makes take the format's line break.
     const FileFormat& Format() const { return m_format; }
+    // A text restored from a copy is saved as its own file was.
+    void SetFormat(const FileFormat& format) { m_format = format; }
 
     // State and options
     bool ModifiedFlag() const;

@@ -2,6 +2,7 @@
 
 #include "app/Unit1.h"
 
+#include "app/Recovery.h"
 #include "app/Scrlmemo.h"
 #include "app/Strset.h"
 
@@ -93,6 +94,7 @@ TForm1::TForm1(Platform& platform, QWidget* parent) : QMainWindow(parent), m_pla
     layout->addWidget(MdiArea, 1);
     setCentralWidget(central);
 
+    m_recovery = new TRecoveryKeeper(this);
     FormCreate();
 }
 
@@ -199,6 +201,7 @@ void TForm1::FormShow()
     }
     openCommandLineFile();
     ApplyToolbarBits();
+    offerRecoveredDocuments();
 }
 
 // The window system can close the main window while a secondary window keeps it disabled:

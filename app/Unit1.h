@@ -20,7 +20,9 @@ class QAction;
 class QFileSystemWatcher;
 class QPrinter;
 class QTimer;
+class OrphanedCopies;
 class TFindDialog;
+class TRecoveryKeeper;
 class TFloatingWindow;
 class TReplaceDialog;
 class TSearchDialog;
@@ -111,6 +113,8 @@ public:
     bool CloseConfirmed = false; // true while Close All closes windows it has asked about
     bool StayOnTop = false;
     bool StayOnTopSuspended = false;
+
+    TRecoveryKeeper* Recovery() const { return m_recovery; }
 
     // The program's arguments; joined by blanks they name one file, opened at the first
     // showing.
@@ -388,6 +392,15 @@ private:
     void showFileBar(QMdiSubWindow* window, bool fileExists);
     bool overwriteConfirmed(const QMdiSubWindow* window, const QString& path);
     bool reloadDocument(QMdiSubWindow* window);
+
+    // Crash recovery (Unit1Recovery.cpp): copies of the modified documents while the program
+    // runs, and the copies of a run that ended without closing, offered at the start.
+    void offerRecoveredDocuments();
+    void restoreRecoveredDocuments();
+    void discardRecoveredDocuments();
+    TRecoveryKeeper* m_recovery = nullptr;
+    std::unique_ptr<OrphanedCopies> m_orphans;
+    QPointer<QWidget> m_recoveryBar;
     // Shows the Open dialog as m_openRequest stands and opens the chosen files, each added to
     // the recent documents.
     void openChosenFiles();

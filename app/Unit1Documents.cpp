@@ -3,6 +3,7 @@
 #include "app/Unit1.h"
 
 #include "app/FocusKeeper.h"
+#include "app/Recovery.h"
 
 #include "app/ScreenFit.h"
 #include "app/Scrlmemo.h"
@@ -116,6 +117,7 @@ QMdiSubWindow* TForm1::createDocumentWindow()
     window->installEventFilter(this); // close query and close
     connect(window, &QWidget::windowTitleChanged, this, &TForm1::documentFilesChanged);
     connect(window, &QObject::destroyed, this, &TForm1::DocumentDestroyed);
+    m_recovery->Watch(window);
     return window;
 }
 
@@ -221,6 +223,7 @@ bool TForm1::DocumentCloseQuery(QMdiSubWindow* window)
 void TForm1::DocumentClosed(QMdiSubWindow* window)
 {
     m_documentFiles.remove(window);
+    m_recovery->Forget(window, true);
     const bool last = DocumentWindows().size() == 1;
     if (last)
         EnableDocumentCommands(false);

@@ -6,6 +6,7 @@
 
 #include "app/BusyCursor.h"
 #include "app/DocumentBar.h"
+#include "app/Recovery.h"
 #include "app/Scrlmemo.h"
 
 #include <QMdiSubWindow>
@@ -15,6 +16,8 @@ void TForm1::rememberDocumentFile(const QMdiSubWindow* window, const QString& pa
     const FileStamp now = FileStampOf(path);
     m_documentFiles.insert(window, DocumentFile{path, now, now});
     MemoOf(window)->SetMessageBar(nullptr);
+    // The text is the file's now: its copy is no longer needed.
+    m_recovery->Forget(window);
 }
 
 // A file that is no longer as last noticed gets its bar; one back as loaded loses it.

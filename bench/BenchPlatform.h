@@ -54,6 +54,7 @@ inline void PrepareBenchEnvironment(const QString& folder)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     qputenv("TAVRO_HOME", QFile::encodeName(folder));
+    qputenv("XDG_STATE_HOME", QFile::encodeName(folder + QStringLiteral("/state")));
 }
 
 // A temporary folder that holds the run's files and program folder, prepared before the

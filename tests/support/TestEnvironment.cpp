@@ -8,6 +8,7 @@ TestEnvironment::TestEnvironment()
     setVariable("TAVRO_HOME", programFolder());
     setVariable("XDG_CONFIG_HOME", m_root.filePath(QStringLiteral("config")));
     setVariable("XDG_DATA_HOME", m_root.filePath(QStringLiteral("data")));
+    setVariable("XDG_STATE_HOME", m_root.filePath(QStringLiteral("state")));
 }
 
 TestEnvironment::~TestEnvironment()
