@@ -281,6 +281,8 @@ void TRecoveryKeeper::takeSlice(Job& job)
         job.takingEdits = job.memo->EditCount();
         job.nextLine = 0;
         job.taken.clear();
+        // Growing a large copy step by step would move it again and again.
+        job.taken.reserve(qsizetype(job.memo->TextLength()) + SliceBytes);
     } else if (job.memo->EditCount() != job.takingEdits) {
         schedule(job);
         return;
