@@ -82,6 +82,7 @@ class TestRecovery : public QObject
 private Q_SLOTS:
     void killedProgramsTextIsRestored();
     void discardedCopiesAreNotOfferedAgain();
+    void copiesOfARunningProgramAreNotOffered();
     void copyFollowsTheDocument();
     void infoLinesReadBack();
 };
@@ -147,6 +148,27 @@ void TestRecovery::discardedCopiesAreNotOfferedAgain()
     h.restart();
     QVERIFY(h.show());
     QVERIFY(!h.form1->findChild<TDocumentBar*>("RecoveryBar"));
+}
+
+// Another program running at the same time keeps its copies to itself.
+void TestRecovery::copiesOfARunningProgramAreNotOffered()
+{
+    MainWindowHarness running;
+    TScrollMemo* memo = running.showWithText("text");
+    QVERIFY(memo);
+    memo->ReplaceSelection("changed ");
+    QTRY_COMPARE_WITH_TIMEOUT(copyFiles().size(), 2, 10000);
+
+    ScriptedPrompts prompts;
+    ScriptedShell shell;
+    FixedClock clock;
+    Platform platform{prompts, shell, clock};
+    TForm1 second(platform);
+    new TForm7(&second);
+    second.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&second));
+    QVERIFY(!second.findChild<TDocumentBar*>("RecoveryBar"));
+    QCOMPARE(copyFiles().size(), 2);
 }
 
 // A modified document has a copy; saving it, or closing it without saving, removes it, and a
