@@ -69,9 +69,10 @@ QString lineBreakName(LineBreak lineBreak)
     return QStringLiteral("lf");
 }
 
-// The copy's two files: the text first, then its info, which makes it count.
+// The copy's text under a new name first, then its info, which makes it count and names
+// it; then the text of the copy before goes. A copy cut short leaves the one before whole.
 FileResult writeCopy(const QString& textPath, const QString& infoPath, const QByteArray& text,
-                     const QStringList& info)
+                     const QStringList& info, const QString& textBefore)
 {
     for (const auto& [path, bytes] :
          {std::pair<QString, QByteArray>{textPath, text},
@@ -83,6 +84,8 @@ FileResult writeCopy(const QString& textPath, const QString& infoPath, const QBy
         if (const FileResult written = file.commit(); !written.ok)
             return written;
     }
+    if (!textBefore.isEmpty())
+        QFile::remove(textBefore);
     return {};
 }
 
@@ -102,17 +105,23 @@ QString RecoveryFolder(bool forWriting)
     return folder;
 }
 
-QStringList RecoveryInfoLines(const QString& caption, const FileFormat& format, qint64 textSize)
+QStringList RecoveryInfoLines(const QString& caption, const FileFormat& format,
+                              const QString& textName, qint64 textSize)
 {
-    return {InfoHeader, QString::fromLatin1(QUrl::toPercentEncoding(caption)),
-            encodingName(format.encoding), lineBreakName(format.lineBreak),
-            QString::number(textSize)};
+    return {InfoHeader,
+            QString::fromLatin1(QUrl::toPercentEncoding(caption)),
+            encodingName(format.encoding),
+            lineBreakName(format.lineBreak),
+            QString::number(textSize),
+            textName};
 }
 
-bool ParseRecoveryInfo(const QStringList& lines, const QString& textPath, RecoveryCopy& copy)
+bool ParseRecoveryInfo(const QStringList& lines, const QString& folder, RecoveryCopy& copy)
 {
-    if (lines.size() < 5 || lines.at(0) != InfoHeader)
+    if (lines.size() < 6 || lines.at(0) != InfoHeader || lines.at(5).isEmpty() ||
+        lines.at(5).contains(u'/'))
         return false;
+    const QString textPath = QDir(folder).filePath(lines.at(5));
     bool sized = false;
     const qint64 size = lines.at(4).toLongLong(&sized);
     if (!sized || QFileInfo(textPath).size() != size)
@@ -141,9 +150,8 @@ OrphanedCopies::OrphanedCopies()
              run.entryList({QStringLiteral("*.info")}, QDir::Files, QDir::Name)) {
             TStrSet lines;
             RecoveryCopy copy;
-            const QString text = run.filePath(QFileInfo(info).completeBaseName() + ".text");
             if (lines.LoadFromFile(run.filePath(info)).ok &&
-                ParseRecoveryInfo(lines.Strings(), text, copy))
+                ParseRecoveryInfo(lines.Strings(), runFolder, copy))
                 m_copies << copy;
         }
     }
@@ -171,8 +179,13 @@ struct TRecoveryKeeper::Job {
     QPointer<QMdiSubWindow> window;
     QPointer<TScrollMemo> memo;
     QMetaObject::Connection changes;
-    QString textPath;
+    QString base; // "<folder>/<n>"
     QString infoPath;
+    int version = 0; // of the text last written
+    QString textPath(int ofVersion) const
+    {
+        return base + QStringLiteral("-%1.text").arg(ofVersion);
+    }
     QTimer* pause = nullptr; // after the last change
     QTimer* slice = nullptr; // taking the text
     QElapsedTimer sinceCopy;
@@ -241,7 +254,7 @@ void TRecoveryKeeper::Watch(QMdiSubWindow* window)
     job->window = window;
     job->memo = window->findChild<TScrollMemo*>(QStringLiteral("memo"));
     const QString base = QDir(m_folder).filePath(QString::number(++m_nextNumber));
-    job->textPath = base + QStringLiteral(".text");
+    job->base = base;
     job->infoPath = base + QStringLiteral(".info");
     job->pause = new QTimer(this);
     job->pause->setSingleShot(true);
@@ -258,8 +271,14 @@ void TRecoveryKeeper::Watch(QMdiSubWindow* window)
 // A copy is taken once the typing pauses, and not sooner than a while after the last.
 void TRecoveryKeeper::schedule(Job& job)
 {
-    if (!job.memo || !job.memo->ModifiedFlag())
+    if (!job.memo)
         return;
+    // Undone back to the text of the file: the copy would bring back what was undone.
+    if (!job.memo->ModifiedFlag()) {
+        if (!job.writing)
+            Forget(job.window);
+        return;
+    }
     qint64 wait = PauseMs;
     if (job.sinceCopy.isValid())
         wait = qMax<qint64>(wait, MinimumGapMs - job.sinceCopy.elapsed());
@@ -281,8 +300,9 @@ void TRecoveryKeeper::takeSlice(Job& job)
         job.takingEdits = job.memo->EditCount();
         job.nextLine = 0;
         job.taken.clear();
-        // Growing a large copy step by step would move it again and again.
-        job.taken.reserve(qsizetype(job.memo->TextLength()) + SliceBytes);
+        // Growing a large copy step by step would move it again and again. A character takes
+        // up to three bytes; pages never written cost nothing.
+        job.taken.reserve(qsizetype(job.memo->TextLength()) * 3 + SliceBytes);
     } else if (job.memo->EditCount() != job.takingEdits) {
         schedule(job);
         return;
@@ -305,15 +325,22 @@ void TRecoveryKeeper::startWriting(Job& job)
     job.writing = true;
     job.forgotten = false;
     job.sinceCopy.start();
-    const QStringList info = RecoveryInfoLines(job.window ? job.window->windowTitle() : QString(),
-                                               job.memo->Format(), job.taken.size());
-    auto* thread = QThread::create([text = std::exchange(job.taken, {}), textPath = job.textPath,
-                                    infoPath = job.infoPath,
-                                    info] { writeCopy(textPath, infoPath, text, info); });
+    const int version = ++job.version;
+    const QString textPath = job.textPath(version);
+    const QStringList info =
+        RecoveryInfoLines(job.window ? job.window->windowTitle() : QString(), job.memo->Format(),
+                          QFileInfo(textPath).fileName(), job.taken.size());
+    auto written = std::make_shared<bool>(false);
+    auto* thread =
+        QThread::create([text = std::exchange(job.taken, {}), textPath, infoPath = job.infoPath,
+                         info, textBefore = job.textPath(version - 1), written] {
+            *written = writeCopy(textPath, infoPath, text, info, textBefore).ok;
+        });
     thread->setParent(this);
     Job* writing = &job;
+    // A copy that could not be written is tried again at the next change.
     const quint64 edits = job.takingEdits;
-    connect(thread, &QThread::finished, this, [this, writing, thread, edits] {
+    connect(thread, &QThread::finished, this, [this, writing, thread, edits, written] {
         thread->deleteLater();
         writing->writing = false;
         if (writing->forgotten)
@@ -322,7 +349,7 @@ void TRecoveryKeeper::startWriting(Job& job)
             deleteJob(writing);
             return;
         }
-        if (!writing->forgotten) {
+        if (!writing->forgotten && *written) {
             writing->copiedEdits = edits;
             Q_EMIT copyWritten(writing->window);
         }
@@ -342,8 +369,11 @@ void TRecoveryKeeper::CopyNow(const QMdiSubWindow* window)
     QByteArray text;
     for (int next = 0; next >= 0;)
         text += job->memo->SavedBytesFrom(next, SliceBytes, TextEncoding::Utf8, next);
-    writeCopy(job->textPath, job->infoPath, text,
-              RecoveryInfoLines(window->windowTitle(), job->memo->Format(), text.size()));
+    const int version = ++job->version;
+    writeCopy(job->textPath(version), job->infoPath, text,
+              RecoveryInfoLines(window->windowTitle(), job->memo->Format(),
+                                QFileInfo(job->textPath(version)).fileName(), text.size()),
+              job->textPath(version - 1));
     job->copiedEdits = job->memo->EditCount();
     job->sinceCopy.start();
 }
@@ -351,7 +381,8 @@ void TRecoveryKeeper::CopyNow(const QMdiSubWindow* window)
 void TRecoveryKeeper::removeFiles(const Job& job) const
 {
     QFile::remove(job.infoPath);
-    QFile::remove(job.textPath);
+    QFile::remove(job.textPath(job.version));
+    QFile::remove(job.textPath(job.version - 1));
 }
 
 void TRecoveryKeeper::Forget(const QMdiSubWindow* window, bool closed)

@@ -16,10 +16,11 @@ class TScrollMemo;
 // or a killed session costs no more than a few seconds of typing.
 //
 // Each run has a folder of its own in $XDG_STATE_HOME/tavro/recovery (readable by the user
-// only), locked while the run lasts. A document's copy is two files: "<n>.text", its text in
-// UTF-8 with each line's own break (so that any text reads back as it was), and "<n>.info",
-// its caption, the encoding and line-break style of its file and the size of the text,
-// written last, so that a copy counts only when both are complete.
+// only), locked while the run lasts. A document's copy is two files: "<n>-<version>.text",
+// its text in UTF-8 with each line's own break (so that any text reads back as it was), and
+// "<n>.info", its caption, the encoding and line-break style of its file and the name and
+// size of the text, written last, so that a copy counts only when both are complete; each
+// copy's text has a new name, so that one cut short leaves the one before whole.
 
 // The folder of every run's copies; created (user only) when asked for writing.
 QString RecoveryFolder(bool forWriting = false);
@@ -32,8 +33,10 @@ struct RecoveryCopy {
 };
 
 // The lines of a copy's info file, and back; false for lines that are not a complete copy's.
-QStringList RecoveryInfoLines(const QString& caption, const FileFormat& format, qint64 textSize);
-bool ParseRecoveryInfo(const QStringList& lines, const QString& textPath, RecoveryCopy& copy);
+// The text lies in the same folder as the info, under textName.
+QStringList RecoveryInfoLines(const QString& caption, const FileFormat& format,
+                              const QString& textName, qint64 textSize);
+bool ParseRecoveryInfo(const QStringList& lines, const QString& folder, RecoveryCopy& copy);
 
 // The copies of runs that ended without closing: their folders are locked by this object
 // while it lives, so that no other run offers them too.

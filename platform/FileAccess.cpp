@@ -45,11 +45,20 @@ QString refusalOf(const struct stat& st, qint64 maxSize)
     return {};
 }
 
+// Read from the system's account of the process: setting and restoring it would leave
+// files made meanwhile by another thread open to everyone.
 mode_t currentUmask()
 {
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    return mask;
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (status.open(QIODevice::ReadOnly)) {
+        for (const QByteArray& line : status.readAll().split('\n')) {
+            bool ok = false;
+            const mode_t mask = mode_t(line.mid(6).trimmed().toUInt(&ok, 8));
+            if (line.startsWith("Umask:") && ok)
+                return mask & 0777;
+        }
+    }
+    return 022; // the usual one, where the system does not say
 }
 
 // Writes all of the bytes at offset (or at the file position when offset < 0); false with

@@ -135,9 +135,9 @@ void TestRecovery::discardedCopiesAreNotOfferedAgain()
         // A run that ended without closing left a copy.
         const QString run = RecoveryFolder(true) + "/1-dead";
         QVERIFY(QDir().mkpath(run));
-        QVERIFY(writeFile(run + "/1.text", "lost text"));
+        QVERIFY(writeFile(run + "/1-1.text", "lost text"));
         QVERIFY(writeFile(run + "/1.info",
-                          RecoveryInfoLines("Untitled7", {}, 9).join("\r\n").toUtf8()));
+                          RecoveryInfoLines("Untitled7", {}, "1-1.text", 9).join("\r\n").toUtf8()));
     }
     QVERIFY(h.show());
     auto* bar = h.form1->findChild<TDocumentBar*>("RecoveryBar");
@@ -201,18 +201,20 @@ void TestRecovery::copyFollowsTheDocument()
 void TestRecovery::infoLinesReadBack()
 {
     QTemporaryDir dir;
-    const QString text = dir.filePath("1.text");
-    QVERIFY(writeFile(text, "12345"));
+    QVERIFY(writeFile(dir.filePath("1-3.text"), "12345"));
     const QString caption = QStringLiteral("/odd/na\nme %41\r.txt");
     RecoveryCopy copy;
-    QVERIFY(ParseRecoveryInfo(RecoveryInfoLines(caption, {TextEncoding::Latin1, LineBreak::Cr}, 5),
-                              text, copy));
+    QVERIFY(ParseRecoveryInfo(
+        RecoveryInfoLines(caption, {TextEncoding::Latin1, LineBreak::Cr}, "1-3.text", 5),
+        dir.path(), copy));
     QCOMPARE(copy.caption, caption);
+    QCOMPARE(copy.textPath, dir.filePath("1-3.text"));
     QCOMPARE(copy.encoding, TextEncoding::Latin1);
     QCOMPARE(copy.lineBreak, LineBreak::Cr);
-    // A text not completely written does not count.
-    QVERIFY(!ParseRecoveryInfo(RecoveryInfoLines(caption, {}, 6), text, copy));
-    QVERIFY(!ParseRecoveryInfo({"something else"}, text, copy));
+    // A text not completely written, or named outside the folder, does not count.
+    QVERIFY(!ParseRecoveryInfo(RecoveryInfoLines(caption, {}, "1-3.text", 6), dir.path(), copy));
+    QVERIFY(!ParseRecoveryInfo(RecoveryInfoLines(caption, {}, "../1-3.text", 5), dir.path(), copy));
+    QVERIFY(!ParseRecoveryInfo({"something else"}, dir.path(), copy));
 }
 
 int main(int argc, char** argv)
