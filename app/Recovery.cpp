@@ -150,7 +150,8 @@ OrphanedCopies::OrphanedCopies()
              run.entryList({QStringLiteral("*.info")}, QDir::Files, QDir::Name)) {
             TStrSet lines;
             RecoveryCopy copy;
-            if (lines.LoadFromFile(run.filePath(info)).ok &&
+            copy.infoPath = run.filePath(info);
+            if (lines.LoadFromFile(copy.infoPath).ok &&
                 ParseRecoveryInfo(lines.Strings(), runFolder, copy))
                 m_copies << copy;
         }
@@ -165,6 +166,12 @@ OrphanedCopies::~OrphanedCopies()
             QDir(run.folder).removeRecursively();
         unlock(run.lock);
     }
+}
+
+void OrphanedCopies::Remove(const RecoveryCopy& copy)
+{
+    QFile::remove(copy.infoPath);
+    QFile::remove(copy.textPath);
 }
 
 void OrphanedCopies::Discard()
@@ -201,15 +208,17 @@ struct TRecoveryKeeper::Job {
 
 TRecoveryKeeper::TRecoveryKeeper(QObject* parent) : QObject(parent)
 {
-    const QString folder =
-        QDir(RecoveryFolder(true))
-            .filePath(QStringLiteral("%1-%2")
-                          .arg(::getpid())
-                          .arg(QRandomGenerator::global()->generate(), 8, 16, QChar(u'0')));
-    makePrivateFolder(folder);
-    m_lock = lockFolder(folder);
-    if (m_lock >= 0)
-        m_folder = folder;
+    // Made and locked under a hidden name first: a run starting at the same moment must not
+    // take it for the folder of a run that has ended.
+    QDir recovery(RecoveryFolder(true));
+    const QString name = QStringLiteral("%1-%2")
+                             .arg(::getpid())
+                             .arg(QRandomGenerator::global()->generate(), 8, 16, QChar(u'0'));
+    const QString hidden = recovery.filePath(u'.' + name);
+    makePrivateFolder(hidden);
+    m_lock = lockFolder(hidden);
+    if (m_lock >= 0 && recovery.rename(u'.' + name, name))
+        m_folder = recovery.filePath(name);
 }
 
 // A normal end: the threads still writing finish, then the run's copies go.

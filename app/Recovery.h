@@ -27,6 +27,7 @@ QString RecoveryFolder(bool forWriting = false);
 
 struct RecoveryCopy {
     QString caption;
+    QString infoPath;
     QString textPath;
     TextEncoding encoding = TextEncoding::Utf8;
     LineBreak lineBreak = LineBreak::Lf;
@@ -51,6 +52,8 @@ public:
     const QList<RecoveryCopy>& Copies() const { return m_copies; }
     // Removes the copies and their folders.
     void Discard();
+    // Removes one copy (restored); folders left without copies go when this object does.
+    void Remove(const RecoveryCopy& copy);
 
 private:
     struct Run {

@@ -398,6 +398,7 @@ private:
     void offerRecoveredDocuments();
     void restoreRecoveredDocuments();
     void discardRecoveredDocuments();
+    bool windowCaptionInUse(const QString& caption) const; // an "Untitled" one
     TRecoveryKeeper* m_recovery = nullptr;
     std::unique_ptr<OrphanedCopies> m_orphans;
     QPointer<QWidget> m_recoveryBar;

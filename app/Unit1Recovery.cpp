@@ -13,6 +13,8 @@
 #include <QRegularExpression>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 void TForm1::offerRecoveredDocuments()
 {
     auto orphans = std::make_unique<OrphanedCopies>();
@@ -33,13 +35,18 @@ void TForm1::offerRecoveredDocuments()
     static_cast<QVBoxLayout*>(centralWidget()->layout())->insertWidget(1, m_recoveryBar);
 }
 
+// A copy that cannot be opened stays, to be offered again; an "Untitled" caption already in
+// use gets the next number.
 void TForm1::restoreRecoveredDocuments()
 {
     static const QRegularExpression untitledNumber(QStringLiteral("^Untitled(\\d+)$"));
     for (const RecoveryCopy& copy : m_orphans->Copies()) {
         restoreMaximizedActiveWindow();
         QMdiSubWindow* window = createDocumentWindow();
-        window->setWindowTitle(copy.caption);
+        QString caption = copy.caption;
+        if (windowCaptionInUse(caption))
+            caption = QStringLiteral("Untitled%1").arg(++UntitledCounter);
+        window->setWindowTitle(caption);
         showDocumentWindow(window);
         TScrollMemo* memo = MemoOf(window);
         FileResult loaded;
@@ -57,12 +64,24 @@ void TForm1::restoreRecoveredDocuments()
         memo->SetModifiedFlag(true);
         // Kept again before the old copy goes.
         m_recovery->CopyNow(window);
+        m_orphans->Remove(copy);
         // New documents are numbered after a restored "Untitled" one.
-        if (const auto match = untitledNumber.match(copy.caption); match.hasMatch())
+        if (const auto match = untitledNumber.match(caption); match.hasMatch())
             UntitledCounter = qMax(UntitledCounter, match.captured(1).toInt());
         EnableDocumentCommands(true);
     }
-    discardRecoveredDocuments();
+    m_orphans.reset();
+    if (m_recoveryBar)
+        m_recoveryBar->deleteLater();
+}
+
+bool TForm1::windowCaptionInUse(const QString& caption) const
+{
+    const QList<QMdiSubWindow*> windows = DocumentWindows();
+    return IsUntitledCaption(caption) &&
+           std::any_of(windows.cbegin(), windows.cend(), [&caption](const QMdiSubWindow* window) {
+               return window->windowTitle() == caption;
+           });
 }
 
 void TForm1::discardRecoveredDocuments()

@@ -20,6 +20,7 @@
 #include <QTest>
 
 #include <cstdio>
+#include <sys/stat.h>
 
 namespace
 {
@@ -83,6 +84,7 @@ private Q_SLOTS:
     void killedProgramsTextIsRestored();
     void discardedCopiesAreNotOfferedAgain();
     void copiesOfARunningProgramAreNotOffered();
+    void restoredUntitledCaptionsStayApart();
     void copyFollowsTheDocument();
     void infoLinesReadBack();
 };
@@ -169,6 +171,32 @@ void TestRecovery::copiesOfARunningProgramAreNotOffered()
     QVERIFY(QTest::qWaitForWindowExposed(&second));
     QVERIFY(!second.findChild<TDocumentBar*>("RecoveryBar"));
     QCOMPARE(copyFiles().size(), 2);
+}
+
+// A restored "Untitled1" beside the new Untitled1 of this start takes the next number, and
+// a copy that cannot be opened stays for the next start.
+void TestRecovery::restoredUntitledCaptionsStayApart()
+{
+    MainWindowHarness h;
+    const QString run = RecoveryFolder(true) + "/1-dead";
+    QVERIFY(QDir().mkpath(run));
+    QVERIFY(writeFile(run + "/1-1.text", "kept"));
+    QVERIFY(writeFile(run + "/1.info",
+                      RecoveryInfoLines("Untitled1", {}, "1-1.text", 4).join("\r\n").toUtf8()));
+    // A pipe in place of the text: it cannot be opened.
+    QVERIFY(::mkfifo(QFile::encodeName(run + "/2-1.text").constData(), 0600) == 0);
+    QVERIFY(writeFile(run + "/2.info",
+                      RecoveryInfoLines("Untitled2", {}, "2-1.text", 0).join("\r\n").toUtf8()));
+    QVERIFY(h.show());
+    auto* bar = h.form1->findChild<TDocumentBar*>("RecoveryBar");
+    QVERIFY(bar);
+    h.prompts.answerMessage(Answer::Ok);
+    QVERIFY(pressBarButton(bar, "&Restore"));
+    freeClosedWindows();
+    QCOMPARE(windowCaptions(*h.form1), QStringList({"Untitled2", "Untitled1"}));
+    QCOMPARE(h.form1->ActiveMemo()->FullText(), QString("kept"));
+    QVERIFY(QFileInfo::exists(run + "/2.info"));
+    QVERIFY(!QFileInfo::exists(run + "/1.info"));
 }
 
 // A modified document has a copy; saving it, or closing it without saving, removes it, and a
