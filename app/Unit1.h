@@ -115,6 +115,9 @@ public:
     bool StayOnTopSuspended = false;
 
     TRecoveryKeeper* Recovery() const { return m_recovery; }
+    // The program wrote the file itself (a save, the browser's preview): the documents of
+    // that file do not take it for another program's change.
+    void NoteOwnWrite(const QString& path);
 
     // The program's arguments; joined by blanks they name one file, opened at the first
     // showing.
@@ -387,7 +390,9 @@ private:
         FileStamp noticed;
     };
     QHash<const QMdiSubWindow*, DocumentFile> m_documentFiles;
-    void rememberDocumentFile(const QMdiSubWindow* window, const QString& path);
+    void rememberDocumentFile(const QMdiSubWindow* window, const QString& path,
+                              const FileStamp& stamp);
+    bool reloadConfirmed(const QMdiSubWindow* window);
     void checkDocumentFiles();
     void showFileBar(QMdiSubWindow* window, bool fileExists);
     bool overwriteConfirmed(const QMdiSubWindow* window, const QString& path);

@@ -85,6 +85,7 @@ QMdiSubWindow* TForm1::OpenFileInNewWindow(const QString& givenPath)
     TScrollMemo* memo = MemoOf(window);
     {
         BusyCursor busy;
+        const FileStamp before = FileStampOf(path);
         if (const FileResult loaded = memo->LoadLinesFromFile(path); !loaded.ok) {
             showError(QStringLiteral("Could not open file ") + path + QStringLiteral(".\r") +
                       loaded.error);
@@ -92,7 +93,7 @@ QMdiSubWindow* TForm1::OpenFileInNewWindow(const QString& givenPath)
             window->setWindowTitle(QStringLiteral("Untitled%1").arg(UntitledCounter));
             updateOpenFilesEntry(window);
         } else {
-            rememberDocumentFile(window, path);
+            rememberDocumentFile(window, path, before);
         }
     }
     memo->SetModifiedFlag(false);
@@ -200,7 +201,9 @@ bool TForm1::writeDocument(QMdiSubWindow* window, const QString& path)
         return false;
     }
     memo->SetModifiedFlag(false);
-    rememberDocumentFile(window, path);
+    // The other windows of that file were not changed by another program either.
+    NoteOwnWrite(path);
+    rememberDocumentFile(window, path, FileStampOf(path));
     documentFilesChanged(); // the save may have made the file anew
     return true;
 }
@@ -307,19 +310,10 @@ void TForm1::Refresh1Click()
     QMdiSubWindow* window = ActiveDocumentWindow();
     if (!window)
         return;
-    TScrollMemo* memo = MemoOf(window);
-    const QString caption = window->windowTitle();
-    if (IsUntitledCaption(caption))
+    if (IsUntitledCaption(window->windowTitle()))
         return; // no file behind it
-    if (memo->ModifiedFlag()) {
-        const QString text =
-            QStringLiteral("The changes made to the text in the ") + FileNamePart(caption) +
-            QStringLiteral(" file\rhave not been saved, do you still wish to reload?");
-        if (m_platform.prompts.message(MessageKind::Confirmation, text, MessageButtons::YesNo) !=
-            Answer::Yes)
-            return;
-    }
-    reloadDocument(window);
+    if (reloadConfirmed(window))
+        reloadDocument(window);
 }
 
 void TForm1::ReloadButtonClick()

@@ -156,6 +156,7 @@ void TForm1::openCommandLineFile()
     }
     TScrollMemo* memo = MemoOf(window);
     FileResult loaded;
+    const FileStamp before = FileStampOf(path);
     {
         BusyCursor busy;
         loaded = memo->LoadLinesFromFile(path);
@@ -163,7 +164,7 @@ void TForm1::openCommandLineFile()
     if (loaded.ok) {
         window->setWindowTitle(path);
         updateOpenFilesEntry(window);
-        rememberDocumentFile(window, path);
+        rememberDocumentFile(window, path, before);
     } else {
         showError(QStringLiteral("Could not open file ") + path + QStringLiteral(".\r") +
                   loaded.error);

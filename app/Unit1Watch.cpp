@@ -11,13 +11,29 @@
 
 #include <QMdiSubWindow>
 
-void TForm1::rememberDocumentFile(const QMdiSubWindow* window, const QString& path)
+// stamp is the file as the program read it (taken before the reading, so that a change
+// while a large file loads still counts) or as it wrote it.
+void TForm1::rememberDocumentFile(const QMdiSubWindow* window, const QString& path,
+                                  const FileStamp& stamp)
 {
-    const FileStamp now = FileStampOf(path);
-    m_documentFiles.insert(window, DocumentFile{path, now, now});
+    m_documentFiles.insert(window, DocumentFile{path, stamp, stamp});
     MemoOf(window)->SetMessageBar(nullptr);
     // The text is the file's now: its copy is no longer needed.
     m_recovery->Forget(window);
+}
+
+void TForm1::NoteOwnWrite(const QString& path)
+{
+    const FileStamp now = FileStampOf(path);
+    for (auto file = m_documentFiles.begin(); file != m_documentFiles.end(); ++file) {
+        if (file->path != path)
+            continue;
+        file->loaded = file->noticed = now;
+        for (QMdiSubWindow* window : DocumentWindows()) {
+            if (window == file.key())
+                MemoOf(window)->SetMessageBar(nullptr);
+        }
+    }
 }
 
 // A file that is no longer as last noticed gets its bar; one back as loaded loses it.
@@ -54,7 +70,7 @@ void TForm1::showFileBar(QMdiSubWindow* window, bool fileExists)
         return;
     }
     const TDocumentBar::Choice reload{QStringLiteral("&Reload"), [this, target] {
-                                          if (target)
+                                          if (target && reloadConfirmed(target))
                                               reloadDocument(target);
                                       }};
     const QString changed = name + QStringLiteral(" has been changed by another program.");
@@ -86,6 +102,7 @@ bool TForm1::overwriteConfirmed(const QMdiSubWindow* window, const QString& path
 bool TForm1::reloadDocument(QMdiSubWindow* window)
 {
     const QString caption = window->windowTitle();
+    const FileStamp before = FileStampOf(caption);
     FileResult result;
     {
         BusyCursor busy;
@@ -95,6 +112,18 @@ bool TForm1::reloadDocument(QMdiSubWindow* window)
         showError(QStringLiteral("Could not reload file.\r") + result.error);
         return false;
     }
-    rememberDocumentFile(window, caption);
+    rememberDocumentFile(window, caption, before);
     return true;
+}
+
+// Unsaved changes are lost by a reload: the user says so first.
+bool TForm1::reloadConfirmed(const QMdiSubWindow* window)
+{
+    if (!MemoOf(window)->ModifiedFlag())
+        return true;
+    const QString text = QStringLiteral("The changes made to the text in the ") +
+                         FileNamePart(window->windowTitle()) +
+                         QStringLiteral(" file\rhave not been saved, do you still wish to reload?");
+    return m_platform.prompts.message(MessageKind::Confirmation, text, MessageButtons::YesNo) ==
+           Answer::Yes;
 }

@@ -75,6 +75,7 @@ bool TForm3::savePreview()
         return false;
     }
     ScrollMemo1->SetModifiedFlag(false);
+    m_main.NoteOwnWrite(CaptionPath(m_previewPath));
     return true;
 }
 

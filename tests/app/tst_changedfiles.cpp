@@ -65,6 +65,7 @@ private Q_SLOTS:
     void changedFileWithUnsavedChangesAsksBeforeSave();
     void deletedFileIsWrittenAgainBySave();
     void ownSavesAndReloadsAreNoChange();
+    void saveInOneWindowIsNoChangeForAnother();
 };
 
 void TestChangedFiles::changedFileOffersReload()
@@ -82,11 +83,19 @@ void TestChangedFiles::changedFileOffersReload()
     QVERIFY(file.memo->viewport()->y() >= file.memo->MessageBar()->height());
     file.memo->ReplaceSelection("typed ");
 
+    // What was typed after the bar came is not thrown away without asking.
+    h.prompts.answerMessage(Answer::No);
+    QVERIFY(answerBar(file.memo, "&Reload"));
+    QCOMPARE(file.memo->FullText(), QStringLiteral("typed one\r\n"));
+    QVERIFY(file.memo->MessageBar());
+    h.prompts.answerMessage(Answer::Yes);
     QVERIFY(answerBar(file.memo, "&Reload"));
     QCOMPARE(file.memo->FullText(), QStringLiteral("two, from another program\r\n"));
     QVERIFY(!file.memo->ModifiedFlag());
     QVERIFY(!file.memo->MessageBar());
-    QVERIFY(h.prompts.messages.isEmpty());
+    QCOMPARE(shownMessages(h.prompts),
+             QStringList(2, "Confirmation YesNo: The changes made to the text in the notes.txt "
+                            "file\rhave not been saved, do you still wish to reload?"));
 }
 
 void TestChangedFiles::changedFileWithUnsavedChangesAsksBeforeSave()
@@ -170,6 +179,28 @@ void TestChangedFiles::ownSavesAndReloadsAreNoChange()
     QVERIFY(writeFile(file.path, "the old name changed"));
     QTest::qWait(300);
     QVERIFY(!file.memo->MessageBar());
+}
+
+// Two windows of one file (Clone Window): saving one is the program's own write for both.
+void TestChangedFiles::saveInOneWindowIsNoChangeForAnother()
+{
+    MainWindowHarness h;
+    QVERIFY(h.show());
+    const OpenedFile file = openFile(h, "both.txt", "text");
+    TRIGGER_ACTION(h.form1.get(), "CloneWindow1");
+    TScrollMemo* clone = h.form1->ActiveMemo();
+    QVERIFY(clone != file.memo);
+    clone->ReplaceSelection("clone ");
+    TRIGGER_ACTION(h.form1.get(), "Save1");
+    QTest::qWait(300);
+    QVERIFY(!file.memo->MessageBar());
+    file.memo->ReplaceSelection("original ");
+    for (QMdiSubWindow* window : h.form1->DocumentWindows()) {
+        if (TForm1::MemoOf(window) == file.memo)
+            QVERIFY(h.form1->SaveDocument(window));
+    }
+    QCOMPARE(readFile(file.path), QByteArray("original text"));
+    QVERIFY(h.prompts.messages.isEmpty());
 }
 
 QTEST_MAIN(TestChangedFiles)
