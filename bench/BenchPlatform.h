@@ -12,9 +12,11 @@
 #include "platform/Prompts.h"
 #include "platform/Shell.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QTextStream>
 
 // Answers every message with OK and every dialog as cancelled.
 class SilentPrompts final : public Prompts
@@ -107,4 +109,15 @@ private:
 
 public:
     TForm1 form1{m_platform};
+};
+
+// What a benchmark of the main window starts with: its folder (prepared before the
+// application exists), the application, the output and the main window.
+struct BenchRun {
+    BenchRun(int& argc, char** argv) : app(argc, argv) {}
+
+    const BenchFolder folder;
+    QApplication app;
+    QTextStream out{stdout};
+    BenchMainWindow bench;
 };

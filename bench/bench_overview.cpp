@@ -112,10 +112,9 @@ double medianClickMs(TForm10& overview, int row)
 
 int main(int argc, char** argv)
 {
-    const BenchFolder folder;
-    QApplication app(argc, argv);
-    QTextStream out(stdout);
-    BenchMainWindow bench;
+    BenchRun run(argc, argv);
+    QTextStream& out = run.out;
+    BenchMainWindow& bench = run.bench;
     SilentPrompts prompts;
 
     for (const auto& [lines, target] : {std::pair{10000, 1.0}, std::pair{100000, 10.0}}) {

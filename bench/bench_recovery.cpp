@@ -30,10 +30,10 @@ QString documentText(qsizetype size)
 
 int main(int argc, char** argv)
 {
-    const BenchFolder folder;
-    QApplication app(argc, argv);
-    QTextStream out(stdout);
-    BenchMainWindow bench;
+    BenchRun run(argc, argv);
+    const BenchFolder& folder = run.folder;
+    QTextStream& out = run.out;
+    BenchMainWindow& bench = run.bench;
 
     bench.form1.New1Click();
     QMdiSubWindow* window = bench.form1.ActiveDocumentWindow();

@@ -34,10 +34,10 @@ double idleCpuMs()
 
 int main(int argc, char** argv)
 {
-    const BenchFolder folder;
-    QApplication app(argc, argv);
-    QTextStream out(stdout);
-    BenchMainWindow bench;
+    BenchRun run(argc, argv);
+    const BenchFolder& folder = run.folder;
+    QTextStream& out = run.out;
+    BenchMainWindow& bench = run.bench;
 
     const double baseline = idleCpuMs();
     QList<TScrollMemo*> memos;
