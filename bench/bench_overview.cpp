@@ -113,18 +113,16 @@ double medianClickMs(TForm10& overview, int row)
 int main(int argc, char** argv)
 {
     BenchRun run(argc, argv);
-    QTextStream& out = run.out;
-    BenchMainWindow& bench = run.bench;
     SilentPrompts prompts;
 
     for (const auto& [lines, target] : {std::pair{10000, 1.0}, std::pair{100000, 10.0}}) {
         const QString text = documentText(lines, quint32(lines));
         const double baseline = baselineSeconds(text);
-        bench.form1.New1Click();
-        TScrollMemo* memo = bench.form1.ActiveMemo();
+        run.bench.form1.New1Click();
+        TScrollMemo* memo = run.bench.form1.ActiveMemo();
         memo->SetFullText(text);
         // A window of its own for each size: nothing laid out before.
-        auto* overview = new TForm10(bench.form1, prompts);
+        auto* overview = new TForm10(run.bench.form1, prompts);
         overview->show();
         QCoreApplication::processEvents();
 
@@ -139,27 +137,28 @@ int main(int argc, char** argv)
         afterEdit.start();
         overview->Image2MouseUp(overview->OverviewHeight / 2);
         const double editedClick = afterEdit.nsecsElapsed() / 1e6;
-        out << QString("%1 lines (%2 MB): drawn in %3 s (target < %4 s), baseline %5 s, ratio "
-                       "%6; longest wait for input %7 ms, %8 progress steps seen; Refresh "
-                       "again %9 s\n")
-                   .arg(lines)
-                   .arg(text.size() * 2 / 1e6, 0, 'f', 1)
-                   .arg(first.seconds, 0, 'f', 2)
-                   .arg(target, 0, 'f', 0)
-                   .arg(baseline, 0, 'f', 2)
-                   .arg(first.seconds / baseline, 0, 'f', 2)
-                   .arg(first.longestStallMs, 0, 'f', 0)
-                   .arg(first.progressSteps)
-                   .arg(again.seconds, 0, 'f', 2);
-        out << QString("  click mapping: middle %1 ms, end %2 ms, after an edit at the top %3 ms "
+        run.out << QString("%1 lines (%2 MB): drawn in %3 s (target < %4 s), baseline %5 s, ratio "
+                           "%6; longest wait for input %7 ms, %8 progress steps seen; Refresh "
+                           "again %9 s\n")
+                       .arg(lines)
+                       .arg(text.size() * 2 / 1e6, 0, 'f', 1)
+                       .arg(first.seconds, 0, 'f', 2)
+                       .arg(target, 0, 'f', 0)
+                       .arg(baseline, 0, 'f', 2)
+                       .arg(first.seconds / baseline, 0, 'f', 2)
+                       .arg(first.longestStallMs, 0, 'f', 0)
+                       .arg(first.progressSteps)
+                       .arg(again.seconds, 0, 'f', 2);
+        run.out << QString(
+                       "  click mapping: middle %1 ms, end %2 ms, after an edit at the top %3 ms "
                        "(target < 50 ms)\n")
-                   .arg(middleClick, 0, 'f', 1)
-                   .arg(lastClick, 0, 'f', 1)
-                   .arg(editedClick, 0, 'f', 1);
-        out.flush();
+                       .arg(middleClick, 0, 'f', 1)
+                       .arg(lastClick, 0, 'f', 1)
+                       .arg(editedClick, 0, 'f', 1);
+        run.out.flush();
         delete overview;
         memo->SetModifiedFlag(false);
-        bench.form1.ActiveDocumentWindow()->close();
+        run.bench.form1.ActiveDocumentWindow()->close();
         QCoreApplication::processEvents();
     }
 
@@ -168,9 +167,9 @@ int main(int argc, char** argv)
     while (longLine.size() < 1500000)
         longLine += QStringLiteral("var picture=chunk(of,lines);if(x){return overview} ");
     const double baseline = baselineSeconds(longLine);
-    bench.form1.New1Click();
-    bench.form1.ActiveMemo()->SetFullText(longLine);
-    auto* overview = new TForm10(bench.form1, prompts);
+    run.bench.form1.New1Click();
+    run.bench.form1.ActiveMemo()->SetFullText(longLine);
+    auto* overview = new TForm10(run.bench.form1, prompts);
     overview->show();
     QCoreApplication::processEvents();
     const DrawingFigures drawn = drawOverview(*overview);
@@ -178,13 +177,14 @@ int main(int argc, char** argv)
     QElapsedTimer repaint;
     repaint.start();
     overview->ScrollBox1->viewport()->repaint();
-    out << QString("one line of 1.5 M characters: drawn in %1 s, baseline %2 s, ratio %3; longest "
+    run.out << QString(
+                   "one line of 1.5 M characters: drawn in %1 s, baseline %2 s, ratio %3; longest "
                    "wait for input %4 ms; a screen of it in the middle painted in %5 ms\n")
-               .arg(drawn.seconds, 0, 'f', 2)
-               .arg(baseline, 0, 'f', 2)
-               .arg(drawn.seconds / baseline, 0, 'f', 2)
-               .arg(drawn.longestStallMs, 0, 'f', 0)
-               .arg(repaint.nsecsElapsed() / 1e6, 0, 'f', 1);
-    bench.form1.ActiveMemo()->SetModifiedFlag(false);
+                   .arg(drawn.seconds, 0, 'f', 2)
+                   .arg(baseline, 0, 'f', 2)
+                   .arg(drawn.seconds / baseline, 0, 'f', 2)
+                   .arg(drawn.longestStallMs, 0, 'f', 0)
+                   .arg(repaint.nsecsElapsed() / 1e6, 0, 'f', 1);
+    run.bench.form1.ActiveMemo()->SetModifiedFlag(false);
     return 0;
 }

@@ -31,19 +31,16 @@ QString documentText(qsizetype size)
 int main(int argc, char** argv)
 {
     BenchRun run(argc, argv);
-    const BenchFolder& folder = run.folder;
-    QTextStream& out = run.out;
-    BenchMainWindow& bench = run.bench;
 
-    bench.form1.New1Click();
-    QMdiSubWindow* window = bench.form1.ActiveDocumentWindow();
+    run.bench.form1.New1Click();
+    QMdiSubWindow* window = run.bench.form1.ActiveDocumentWindow();
     TScrollMemo* memo = TForm1::MemoOf(window);
     memo->SetFullText(documentText(qsizetype(100) << 20));
     QCoreApplication::processEvents();
 
     QElapsedTimer save;
     save.start();
-    memo->SaveLinesToFile(folder.filePath("plain-save.txt"));
+    memo->SaveLinesToFile(run.folder.filePath("plain-save.txt"));
     const double saveMs = save.nsecsElapsed() / 1e6;
 
     double longestWait = 0;
@@ -55,7 +52,7 @@ int main(int argc, char** argv)
         longestWait = qMax(longestWait, sinceTick.nsecsElapsed() / 1e6);
         sinceTick.start();
     });
-    QObject::connect(bench.form1.Recovery(), &TRecoveryKeeper::copyWritten,
+    QObject::connect(run.bench.form1.Recovery(), &TRecoveryKeeper::copyWritten,
                      [&] { written = true; });
     QElapsedTimer total;
     total.start();
@@ -67,13 +64,13 @@ int main(int argc, char** argv)
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     ticker.stop();
 
-    out << QString("100 MB modified document: copy written %1 s after the change (a pause of "
-                   "%2 s first); longest wait for input meanwhile %3 ms (target < 50 ms); a "
-                   "plain save of it blocks %4 ms\n")
-               .arg(total.nsecsElapsed() / 1e9, 0, 'f', 2)
-               .arg(TRecoveryKeeper::PauseMs / 1000.0, 0, 'f', 1)
-               .arg(longestWait, 0, 'f', 1)
-               .arg(saveMs, 0, 'f', 0);
+    run.out << QString("100 MB modified document: copy written %1 s after the change (a pause of "
+                       "%2 s first); longest wait for input meanwhile %3 ms (target < 50 ms); a "
+                       "plain save of it blocks %4 ms\n")
+                   .arg(total.nsecsElapsed() / 1e9, 0, 'f', 2)
+                   .arg(TRecoveryKeeper::PauseMs / 1000.0, 0, 'f', 1)
+                   .arg(longestWait, 0, 'f', 1)
+                   .arg(saveMs, 0, 'f', 0);
     memo->SetModifiedFlag(false);
     return written ? 0 : 1;
 }

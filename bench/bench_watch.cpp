@@ -35,32 +35,30 @@ double idleCpuMs()
 int main(int argc, char** argv)
 {
     BenchRun run(argc, argv);
-    const BenchFolder& folder = run.folder;
-    QTextStream& out = run.out;
-    BenchMainWindow& bench = run.bench;
 
     const double baseline = idleCpuMs();
     QList<TScrollMemo*> memos;
     for (int i = 0; i < Files; ++i) {
-        const QString path = folder.filePath(QStringLiteral("file%1.txt").arg(i));
+        const QString path = run.folder.filePath(QStringLiteral("file%1.txt").arg(i));
         WriteBenchFile(path, QByteArray("line of file ") + QByteArray::number(i) + "\n");
-        memos << TForm1::MemoOf(bench.form1.OpenFileInNewWindow(path));
+        memos << TForm1::MemoOf(run.bench.form1.OpenFileInNewWindow(path));
     }
     idleCpuMs(); // the windows finish what they do after opening
     const double watching = idleCpuMs();
-    out << QString("idle for %1 s: %2 ms of processor time with %3 open files, %4 ms with none\n")
-               .arg(IdleMs / 1000)
-               .arg(watching, 0, 'f', 0)
-               .arg(Files)
-               .arg(baseline, 0, 'f', 0);
+    run.out << QString(
+                   "idle for %1 s: %2 ms of processor time with %3 open files, %4 ms with none\n")
+                   .arg(IdleMs / 1000)
+                   .arg(watching, 0, 'f', 0)
+                   .arg(Files)
+                   .arg(baseline, 0, 'f', 0);
 
     QElapsedTimer noticed;
     noticed.start();
-    WriteBenchFile(folder.filePath("file100.txt"), "changed by another program\n");
+    WriteBenchFile(run.folder.filePath("file100.txt"), "changed by another program\n");
     while (!memos.at(100)->MessageBar() && noticed.elapsed() < 10000)
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    out << QString("a change to one of them shown in its window after %1 ms\n")
-               .arg(noticed.nsecsElapsed() / 1e6, 0, 'f', 1);
+    run.out << QString("a change to one of them shown in its window after %1 ms\n")
+                   .arg(noticed.nsecsElapsed() / 1e6, 0, 'f', 1);
     for (TScrollMemo* memo : memos)
         memo->SetModifiedFlag(false);
     return 0;
