@@ -3,14 +3,13 @@
 #include "app/ColorRanges.h"
 #include "app/TextEdits.h"
 #include "app/TextFile.h"
+#include "app/TextStore.h"
+#include "app/TextView.h"
+#include "app/UndoHistory.h"
 
 #include <QColor>
-#include <QDeadlineTimer>
 #include <QFont>
-#include <QPlainTextEdit>
 #include <QPointer>
-#include <QTextBlock>
-#include <QTextLayout>
 
 #include <optional>
 
@@ -33,8 +32,8 @@ enum ScrollCode : short {
 enum class ScrollBarsMode { None, Vertical, Horizontal, Both };
 
 // The editor control. Positions are 0-based and count every line break as two characters
-// (CR LF); text given out joins lines with CR LF. No other code touches the document.
-class TScrollMemo : public QPlainTextEdit
+// (CR LF); text given out joins lines with CR LF. No other code touches the text store.
+class TScrollMemo : public TextView, private TextViewSource
 {
     Q_OBJECT
 
@@ -75,7 +74,10 @@ public:
     int TextLength() const;
 
     // Lines
+    // A large file loads in the background: the window is drawn and shows the file's first
+    // lines meanwhile, and Esc cancels the load (LoadCancelled then tells).
     FileResult LoadLinesFromFile(const QString& path);
+    bool LoadCancelled() const { return m_loadCancelled; }
     // The lines from line first on, each with its own break as saving writes it (the last
     // line of the text has none), in the encoding given, until about maxBytes are given; next
     // receives the line to go on from, or -1 after the last. For copies written a few lines
@@ -182,6 +184,9 @@ Q_SIGNALS:
     void OnHScroll(TScrollMemo* sender, short scrollCode);
     // The screen lines that KnownLineFromChar could not tell are laid out now.
     void ScreenLinesKnown(TScrollMemo* sender);
+    // How far a large file's load has come, in percent, from half a second after it started;
+    // -1 when it is over.
+    void LoadProgress(TScrollMemo* sender, int percent);
 
 protected:
     bool event(QEvent* event) override;
@@ -191,21 +196,39 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     QMimeData* createMimeDataFromSelection() const override;
     void insertFromMimeData(const QMimeData* source) override;
+    void editText(int from, int to, const QString& text, EditKind kind) override;
+    void undo() override { UndoLast(); }
+    bool canUndo() const override { return CanUndo(); }
     virtual void RaiseVScroll(short code);
     virtual void RaiseHScroll(short code);
 
 private:
+    // What the view draws: the store's lines with the colours over them.
+    int length() const override { return m_store.length(); }
+    int lineCount() const override { return m_store.lineCount(); }
+    int lineStart(int line) const override { return m_store.lineStart(line); }
+    int lineLength(int line) const override { return m_store.lineLength(line); }
+    int lineAt(int pos) const override { return m_store.lineAt(pos); }
+    QString lineText(int line, int from, int length) const override;
+    QList<QTextLayout::FormatRange> lineFormats(int line, int from, int length) const override;
+
+    // How the colours follow a change: inserted text takes the colour of the text around
+    // it, comes back plain (an undo), or takes the colour of the text it replaces.
+    enum class Coloring { Follow, Plain };
+    // Replaces [from, to) (document positions) by text ('\n' breaks): the one place where
+    // the text changes, apart from loading and whole new texts.
+    void changeText(int from, int to, const QString& text, UndoHistory::Kind kind,
+                    Coloring coloring = Coloring::Follow);
     // ReplaceRanges, giving the document position after the last edit (-1 without edits).
     int replaceRanges(const std::vector<TextEdit>& edits);
-    void onContentsChange(int from, int removed, int added);
-    void followEditWithColors(int from, int removed, int added);
-    void onTextChanged();
-    void onCursorPositionChanged();
-    void applyColorsToBlocks(int docFrom, int docTo);
+    void followEditWithColors(int from, int removed, int added, Coloring coloring);
+    void textChanged(int firstLine, int oldLines, int newLines);
+    void newText();
+    void onViewSelectionChanged();
     void refreshColors(int docFrom, int docTo);
     void colorDocRange(int docFrom, int docTo, const QColor& color);
-    // The caret and selection the operations work on, in document positions: the widget's
-    // own, or during a bulk update a private one that the widget takes over at the end.
+    // The caret and selection the operations work on, in document positions: the view's
+    // own, or during a bulk update a private one that the view takes over at the end.
     struct Selection {
         int anchor = 0;
         int position = 0;
@@ -215,49 +238,28 @@ private:
     };
     Selection selection() const;
     void select(int anchor, int position, bool scroll);
-    QTextCursor cursorFor(const Selection& selection) const;
-    void clearAllText();
-    LineBreak lineBreakOf(const QTextBlock& block) const;
-    void setLineBreakOf(QTextBlock block, LineBreak kind) const;
-    void setLineBreaks(const std::vector<LineBreak>& kinds);
-    void settleLineBreaks(int docFrom, int docTo);
-    void rememberCleanLineBreaks();
-    bool fillFromBytes(QByteArrayView bytes, TextEncoding encoding);
     bool isCommandKey(const QKeyEvent* event) const;
     void updateScrollBarPolicies();
     void connectScrollBar(QScrollBar* bar, bool vertical);
-    struct BlockAt {
-        QTextBlock block;
-        int number = -1;
-        int docStart = 0; // document position of the block's first character
-        int specStart() const { return docStart + number; }
-    };
-    struct SearchPattern;
-    bool fitSearch(const SearchPattern& pattern, int& start, int length, int& end) const;
-    bool matchesAt(const QTextBlock& block, const QString& line, qsizetype index,
-                   const SearchPattern& pattern) const;
-    bool layOutScreenLinesUpTo(const QTextBlock& last,
-                               QDeadlineTimer deadline = QDeadlineTimer::Forever) const;
-    void layOutInSlices();
-    QTextLine screenLineOf(const QTextBlock& block, int docPos) const;
-    BlockAt blockAtSpecPos(int pos) const;
-    BlockAt findBlockAtSpecPos(int pos) const;
-    BlockAt stepToBlockAt(int pos, QTextBlock block) const;
     // toDocPos for a position known to lie between whole characters.
     int boundaryDocPos(int pos) const;
+    int fromDocPosOrNone(int docPos) const;
+    int findText(const QString& text, int start, int length, bool matchCase, bool wholeWord,
+                 bool backward) const;
+    void placeMessageBar();
+    FileResult loadNow(const QString& path);
+    FileResult loadInBackground(const QString& path);
+    void showFileHead(const QString& path);
+    void takeLoadedText(TextStore& store, const FileFormat& format);
 
+    TextStore m_store;
+    bool m_loadCancelled = false;
+    UndoHistory m_undo;
     ColorRanges m_colors;
-    mutable BlockAt m_lastBlock;     // the block of the last position converted
-    mutable int m_laidOutBlocks = 0; // leading blocks whose screen lines are known
-    mutable int m_layoutTarget = 0;  // the block the idle layout goes up to
-    QTimer* m_layoutTimer = nullptr;
     FileFormat m_format;
     QPointer<QWidget> m_messageBar;
-    void placeMessageBar();
-    quint64 m_edits = 0;                      // changes of the text so far
-    quint64 m_cleanEdits = ~quint64(0);       // m_edits when the text was last unmodified
-    std::vector<LineBreak> m_cleanLineBreaks; // its breaks, when not all of one kind
-    QFont m_editorFont;                       // as given, also when drawn with another family
+    quint64 m_edits = 0; // changes of the text so far
+    QFont m_editorFont;  // as given, also when drawn with another family
     QColor m_textColor;
     ScrollBarsMode m_scrollBars = ScrollBarsMode::Both;
     bool m_hideScrollBars = false;
@@ -273,13 +275,8 @@ private:
     bool m_bulkSelectionChanged = false;
     int m_dirtyColorFrom = -1;
     int m_dirtyColorTo = -1;
-    bool m_formatsApplied = false;
     bool m_bulkScroll = false;
     Selection m_bulkSelection;
     bool m_quietCursor = false;
-    bool m_colorsFollowed = false; // the colour ranges already follow the running edit
-    bool m_undoing = false;
-    int m_undoFrom = -1; // what the running undo restored, in document positions
-    int m_undoTo = -1;
     QList<QKeySequence> m_commandKeys;
 };

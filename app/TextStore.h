@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringView>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -21,6 +22,7 @@ public:
     ~TextStore();
     TextStore(const TextStore&) = delete;
     TextStore& operator=(const TextStore&) = delete;
+    void swap(TextStore& other) noexcept { d.swap(other.d); }
 
     // One edit for replace(): [from, to) of the text before any of the edits gives way to
     // text ('\n' breaks).
@@ -37,9 +39,14 @@ public:
     // and the kind of the first break (LF when there is none). The bytes are kept, not
     // copied. False, with the text left empty, when the text would be longer than
     // MaxTextLength counting each break as two.
-    bool load(QByteArray bytes, FileFormat& format);
+    // progress, when given, is told how many bytes are indexed now and then, and stops the
+    // load (false, the text left empty) when it returns false.
+    bool load(QByteArray bytes, FileFormat& format,
+              const std::function<bool(qint64 done)>& progress = {});
     // A new text ('\n' breaks), every break of the kind given.
     void setText(QStringView text, LineBreak kind);
+    // The other store's text and breaks; loaded bytes are shared, not copied.
+    void copyFrom(const TextStore& other);
 
     int length() const;    // in document positions
     int lineCount() const; // line breaks + 1
@@ -50,6 +57,11 @@ public:
     int lineAt(int pos) const;
     QChar charAt(int pos) const; // '\n' for a break, null at the end
     QString text(int from, int to) const;
+    // The text of [from, to) with each break as CR LF.
+    QString crLfText(int from, int to) const;
+    // The document position of a position that counts each break as two characters (CR
+    // LF); one between the two halves of a break is the end of its line.
+    int fromCrLfPos(int pos) const;
     QString lineText(int line) const;
     // Part of a line: at most length characters from its character from on.
     QString lineText(int line, int from, int length) const;

@@ -19,6 +19,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
+#include <QProgressBar>
 #include <QStatusBar>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -122,7 +123,21 @@ void TForm1::createStatusBar()
     m_statusPanel->setObjectName("StatusPanel");
     m_statusPanel->setFixedWidth(StatusPanelWidth);
     StatusBar1->addWidget(m_statusPanel);
+    // Shown while a large file loads.
+    m_loadProgress = new QProgressBar(StatusBar1);
+    m_loadProgress->setObjectName("LoadProgress");
+    m_loadProgress->setRange(0, 100);
+    m_loadProgress->setFixedWidth(150);
+    m_loadProgress->hide();
+    StatusBar1->addWidget(m_loadProgress);
     setStatusBar(StatusBar1);
+}
+
+void TForm1::ShowLoadProgress(int percent)
+{
+    m_loadProgress->setVisible(percent >= 0);
+    if (percent >= 0)
+        m_loadProgress->setValue(percent);
 }
 
 int TForm1::ClientHeight() const

@@ -30,6 +30,7 @@ class QLabel;
 class QMdiArea;
 class QMdiSubWindow;
 class QMenu;
+class QProgressBar;
 class QStatusBar;
 class QToolBar;
 class TScrollMemo;
@@ -326,6 +327,7 @@ private:
     void createMenus();
     void createToolBar();
     void createStatusBar();
+    void ShowLoadProgress(int percent); // -1 hides it
     QAction* action(const char* objectName) const;
     void connectHandler(QAction* command, Handler handler);
 
@@ -414,6 +416,7 @@ private:
     Platform& m_platform;
     QString m_applicationTitle;
     QLabel* m_statusPanel = nullptr;
+    QProgressBar* m_loadProgress = nullptr;
     bool m_firstShowDone = false;
     QPointer<QWidget> m_secondaryWindow; // the one shown by ShowSecondaryWindow, while open
     QPointer<QMdiSubWindow> m_activatedWhileDisabled; // until the main window is active again

@@ -94,6 +94,8 @@ QMdiSubWindow* TForm1::createDocumentWindow()
     });
     connect(memo, &TScrollMemo::OnChange, this, &TForm1::RefreshUndoButton);
     connect(memo, &TScrollMemo::OnSelectionChange, this, &TForm1::SelectionChanged);
+    connect(memo, &TScrollMemo::LoadProgress, this,
+            [this](TScrollMemo*, int percent) { ShowLoadProgress(percent); });
     connect(memo, &TScrollMemo::ScreenLinesKnown, this, [this](TScrollMemo* sender) {
         if (sender == ActiveMemo())
             ShowCaretPosition();

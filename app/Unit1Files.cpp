@@ -86,7 +86,13 @@ QMdiSubWindow* TForm1::OpenFileInNewWindow(const QString& givenPath)
     {
         BusyCursor busy;
         const FileStamp before = FileStampOf(path);
-        if (const FileResult loaded = memo->LoadLinesFromFile(path); !loaded.ok) {
+        const FileResult loaded = memo->LoadLinesFromFile(path);
+        if (memo->LoadCancelled()) {
+            // The user stopped the load with Esc: the window goes as if it never opened.
+            window->close();
+            return nullptr;
+        }
+        if (!loaded.ok) {
             showError(QStringLiteral("Could not open file ") + path + QStringLiteral(".\r") +
                       loaded.error);
             ++UntitledCounter;

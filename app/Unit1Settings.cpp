@@ -165,7 +165,7 @@ void TForm1::openCommandLineFile()
         window->setWindowTitle(path);
         updateOpenFilesEntry(window);
         rememberDocumentFile(window, path, before);
-    } else {
+    } else if (!memo->LoadCancelled()) {
         showError(QStringLiteral("Could not open file ") + path + QStringLiteral(".\r") +
                   loaded.error);
     }

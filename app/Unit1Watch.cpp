@@ -109,7 +109,9 @@ bool TForm1::reloadDocument(QMdiSubWindow* window)
         result = MemoOf(window)->LoadLinesFromFile(caption);
     }
     if (!result.ok) {
-        showError(QStringLiteral("Could not reload file.\r") + result.error);
+        // A load the user stopped with Esc leaves the text as it was, without a word.
+        if (!MemoOf(window)->LoadCancelled())
+            showError(QStringLiteral("Could not reload file.\r") + result.error);
         return false;
     }
     rememberDocumentFile(window, caption, before);

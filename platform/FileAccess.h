@@ -17,7 +17,7 @@ struct FileResult {
 };
 
 // Documents and files inserted into them.
-constexpr qint64 MaxDocumentSize = qint64(512) << 20;
+constexpr qint64 MaxDocumentSize = qint64(1536) << 20;
 // Settings, list and macro files.
 constexpr qint64 MaxListFileSize = qint64(16) << 20;
 

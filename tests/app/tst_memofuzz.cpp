@@ -75,15 +75,17 @@ QString randomWord(QRandomGenerator& random)
     return QString(1 + random.bounded(3), QChar(u'p' + random.bounded(4)));
 }
 
-// The formats painted in each block, as "block:offset+length" items, and the same worked
-// out from the colour list.
+// The formats the control gives its view to paint on each line, as "line:offset+length"
+// items, and the same worked out from the colour list.
 QStringList paintedFormats(const TScrollMemo& memo)
 {
     QStringList painted;
-    for (QTextBlock block = memo.document()->begin(); block.isValid(); block = block.next()) {
-        for (const QTextLayout::FormatRange& range : block.layout()->formats())
+    const TextViewSource* lines = memo.source();
+    for (int line = 0; line < lines->lineCount(); ++line) {
+        for (const QTextLayout::FormatRange& range :
+             lines->lineFormats(line, 0, lines->lineLength(line)))
             painted << QStringLiteral("%1:%2+%3 %4")
-                           .arg(block.blockNumber())
+                           .arg(line)
                            .arg(range.start)
                            .arg(range.length)
                            .arg(range.format.foreground().color().name());
@@ -94,15 +96,16 @@ QStringList paintedFormats(const TScrollMemo& memo)
 QStringList listedFormats(const TScrollMemo& memo)
 {
     QStringList listed;
-    for (QTextBlock block = memo.document()->begin(); block.isValid(); block = block.next()) {
-        const int start = block.position();
-        const int end = start + block.length() - 1;
+    const TextViewSource* lines = memo.source();
+    for (int line = 0; line < lines->lineCount(); ++line) {
+        const int start = lines->lineStart(line);
+        const int end = start + lines->lineLength(line);
         for (const ColorRange& range : memo.Colors().ranges()) {
             const int from = qMax(range.start, start);
             const int to = qMin(range.end, end);
             if (to > from)
                 listed << QStringLiteral("%1:%2+%3 %4")
-                              .arg(block.blockNumber())
+                              .arg(line)
                               .arg(from - start)
                               .arg(to - from)
                               .arg(QColor::fromRgb(range.color).name());

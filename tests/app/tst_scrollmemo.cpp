@@ -6,13 +6,16 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QInputMethodEvent>
+#include <QPlainTextEdit>
 #include <QPrinter>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextBlock>
 
-namespace {
+namespace
+{
 
 const QColor Red(Qt::red);
 const QColor Navy(0, 0, 128);
@@ -186,15 +189,20 @@ void TestScrollMemo::roundTripsFilesByteForByte_data()
     QTest::newRow("no final break") << QByteArray("one\r\ntwo");
     QTest::newRow("only breaks") << QByteArray("\r\n\r\n");
     QTest::newRow("empty") << QByteArray();
-    QTest::newRow("UTF-8") << QByteArray("gr\xc3\xbc\xc3\x9f" "e \xe2\x82\xac\n\xf0\x9f\x98\x80\n");
+    QTest::newRow("UTF-8") << QByteArray("gr\xc3\xbc\xc3\x9f"
+                                         "e \xe2\x82\xac\n\xf0\x9f\x98\x80\n");
     QTest::newRow("UTF-8 with BOM") << QByteArray("\xef\xbb\xbfhello\r\n");
     QTest::newRow("invalid UTF-8") << QByteArray("caf\xe9\r\n\xff\xfe\x80 end");
     QTest::newRow("UTF-8 cut in the last character") << QByteArray("caf\xc3\xa9 abc\xc3");
     QTest::newRow("NUL bytes") << QByteArray("a\0b\r\n\0\0\r\nc", 11);
-    QTest::newRow("no-break space UTF-8") << QByteArray("a\xc2\xa0" "b\n");
-    QTest::newRow("no-break space 8-bit") << QByteArray("a\xa0" "b\r\n");
-    QTest::newRow("line separator") << QByteArray("a\xe2\x80\xa8" "b\n");
-    QTest::newRow("paragraph separator") << QByteArray("a\xe2\x80\xa9" "b\n");
+    QTest::newRow("no-break space UTF-8") << QByteArray("a\xc2\xa0"
+                                                        "b\n");
+    QTest::newRow("no-break space 8-bit") << QByteArray("a\xa0"
+                                                        "b\r\n");
+    QTest::newRow("line separator") << QByteArray("a\xe2\x80\xa8"
+                                                  "b\n");
+    QTest::newRow("paragraph separator") << QByteArray("a\xe2\x80\xa9"
+                                                       "b\n");
     QTest::newRow("tabs and trailing blanks") << QByteArray("\tx  \r\n  \t\r\n");
 }
 
@@ -397,11 +405,22 @@ void TestScrollMemo::screenLinesCountLinesNotDrawnYet()
     const int lastLine = memo.LineFromChar(memo.TextLength());
     const int lineCount = memo.LineCount();
 
-    // Qt's own count once every line has been laid out.
-    QAbstractTextDocumentLayout* layout = memo.document()->documentLayout();
-    for (QTextBlock block = memo.document()->begin(); block.isValid(); block = block.next())
+    // Qt's own count, from a plain text edit of the same size and font with every line laid
+    // out.
+    QPlainTextEdit plain;
+    plain.setFont(memo.font());
+    plain.setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    plain.setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    plain.setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    plain.resize(300, 200);
+    plain.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&plain));
+    QCOMPARE(plain.viewport()->width(), memo.viewport()->width());
+    plain.setPlainText(memo.FullText().replace("\r\n", "\n"));
+    QAbstractTextDocumentLayout* layout = plain.document()->documentLayout();
+    for (QTextBlock block = plain.document()->begin(); block.isValid(); block = block.next())
         layout->blockBoundingRect(block);
-    const QTextBlock last = memo.document()->lastBlock();
+    const QTextBlock last = plain.document()->lastBlock();
     QVERIFY(last.firstLineNumber() > 600); // every long line wraps
     QCOMPARE(lastLine, last.firstLineNumber());
     QCOMPARE(lineCount, last.firstLineNumber() + 1);
@@ -518,15 +537,21 @@ void TestScrollMemo::findTextRange_data()
     QTest::newRow("fits exactly") << cats << "cat" << 4 << 6 << false << false << 7;
     QTest::newRow("absent") << cats << "dog" << 0 << -1 << false << false << -1;
     QTest::newRow("empty") << cats << "" << 0 << -1 << false << false << -1;
-    QTest::newRow("spans break") << "one\r\ntwo\r\nthree" << "e\r\ntwo\r\nth" << 0 << -1 << false
-                                 << false << 2;
-    QTest::newRow("LF in search") << "one\r\ntwo" << "one\ntwo" << 0 << -1 << true << false << 0;
-    QTest::newRow("break at end") << "ab\r\nab\r\n" << "ab\r\n" << 1 << -1 << true << false << 4;
-    QTest::newRow("whole word at line ends") << "x cat\r\ncat" << "cat" << 0 << -1 << false << true
-                                             << 2;
-    QTest::newRow("second line") << "abc\r\nabc" << "abc" << 1 << -1 << false << false << 5;
-    QTest::newRow("start at LF") << "ab\r\nab" << "\r\nab" << 3 << -1 << false << false << -1;
-    QTest::newRow("word across break") << "ab\r\ncd" << "b\r\nc" << 0 << -1 << false << true << -1;
+    QTest::newRow("spans break") << "one\r\ntwo\r\nthree"
+                                 << "e\r\ntwo\r\nth" << 0 << -1 << false << false << 2;
+    QTest::newRow("LF in search") << "one\r\ntwo"
+                                  << "one\ntwo" << 0 << -1 << true << false << 0;
+    QTest::newRow("break at end") << "ab\r\nab\r\n"
+                                  << "ab\r\n"
+                                  << 1 << -1 << true << false << 4;
+    QTest::newRow("whole word at line ends") << "x cat\r\ncat"
+                                             << "cat" << 0 << -1 << false << true << 2;
+    QTest::newRow("second line") << "abc\r\nabc"
+                                 << "abc" << 1 << -1 << false << false << 5;
+    QTest::newRow("start at LF") << "ab\r\nab"
+                                 << "\r\nab" << 3 << -1 << false << false << -1;
+    QTest::newRow("word across break") << "ab\r\ncd"
+                                       << "b\r\nc" << 0 << -1 << false << true << -1;
 }
 
 void TestScrollMemo::findTextRange()

@@ -1,0 +1,192 @@
+// Loading a large file: the bytes are read and indexed by a worker thread while the window
+// stays drawn and answers Esc.
+
+#include "app/Scrlmemo.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QKeyEvent>
+#include <QThread>
+#include <QTimer>
+
+#include <atomic>
+
+namespace
+{
+
+// Files from this size on load in the background; smaller ones take less than the blink of
+// a progress bar.
+constexpr qint64 BackgroundLoadSize = qint64(16) << 20;
+// What is shown of a new document's file while the rest loads.
+constexpr qint64 HeadBytes = 64 * 1024;
+constexpr int ProgressDelayMs = 500;
+constexpr int ProgressIntervalMs = 100;
+
+// What the worker does and what the window asks of it.
+struct LoadJob {
+    QString path;
+    std::atomic<bool> cancel{false};
+    std::atomic<int> permille{0};
+    FileResult result;
+    TextStore store;
+    FileFormat format;
+};
+
+void loadInWorker(LoadJob& job)
+{
+    QByteArray bytes;
+    job.result = ReadWholeFile(job.path, MaxDocumentSize, bytes);
+    if (!job.result.ok || job.cancel)
+        return;
+    job.permille = 300; // reading is about a third of the work
+    const qint64 total = qMax<qint64>(1, bytes.size());
+    const bool loaded = job.store.load(std::move(bytes), job.format, [&job, total](qint64 done) {
+        job.permille = int(300 + 700 * done / total);
+        return !job.cancel;
+    });
+    if (!loaded && !job.cancel)
+        job.result =
+            FileResult::failure(TScrollMemo::tr("It has too many characters and line breaks."));
+}
+
+// While a file loads, the user's input waits, except for Esc, which cancels the load, and
+// closing a window is refused: the window and its text must stay until the load is over.
+class LoadingInputGuard final : public QObject
+{
+public:
+    explicit LoadingInputGuard(LoadJob& job) : m_job(job) { qApp->installEventFilter(this); }
+    ~LoadingInputGuard() override { qApp->removeEventFilter(this); }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        switch (event->type()) {
+        case QEvent::KeyPress:
+            if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape)
+                m_job.cancel = true;
+            return true;
+        case QEvent::KeyRelease:
+        case QEvent::ShortcutOverride:
+        case QEvent::Shortcut:
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::Wheel:
+        case QEvent::Close:
+        case QEvent::ContextMenu:
+        case QEvent::Drop:
+        case QEvent::InputMethod:
+            event->ignore();
+            return true;
+        default:
+            return false;
+        }
+    }
+
+private:
+    LoadJob& m_job;
+};
+
+} // namespace
+
+FileResult TScrollMemo::LoadLinesFromFile(const QString& path)
+{
+    m_loadCancelled = false;
+    const FileStamp stamp = FileStampOf(path);
+    if (stamp.size < BackgroundLoadSize)
+        return loadNow(path);
+    return loadInBackground(path);
+}
+
+FileResult TScrollMemo::loadNow(const QString& path)
+{
+    // A device or pipe could block for ever or never end.
+    QByteArray bytes;
+    if (const FileResult read = ReadWholeFile(path, MaxDocumentSize, bytes); !read.ok)
+        return read;
+    TextStore store;
+    FileFormat format;
+    if (!store.load(std::move(bytes), format))
+        return FileResult::failure(tr("It has too many characters and line breaks."));
+    takeLoadedText(store, format);
+    return {};
+}
+
+void TScrollMemo::takeLoadedText(TextStore& store, const FileFormat& format)
+{
+    m_store.swap(store);
+    m_format = format;
+    newText();
+    select(0, 0, true);
+    SetModifiedFlag(false);
+}
+
+// A new document shows the file's first lines at once; a document that has a text keeps
+// showing it until the new one is complete. Either cannot be edited meanwhile.
+FileResult TScrollMemo::loadInBackground(const QString& path)
+{
+    LoadJob job;
+    job.path = path;
+    const bool showHead = !ModifiedFlag() && m_store.length() == 0;
+    if (showHead)
+        showFileHead(path);
+    const bool wasReadOnly = isReadOnly();
+    setReadOnly(true);
+
+    QEventLoop loop;
+    QThread* worker = QThread::create([&job] { loadInWorker(job); });
+    connect(worker, &QThread::finished, &loop, &QEventLoop::quit);
+    QElapsedTimer elapsed;
+    elapsed.start();
+    QTimer progress;
+    progress.setInterval(ProgressIntervalMs);
+    connect(&progress, &QTimer::timeout, this, [&] {
+        if (elapsed.elapsed() >= ProgressDelayMs)
+            Q_EMIT LoadProgress(this, job.permille / 10);
+    });
+    {
+        LoadingInputGuard guard(job);
+        progress.start();
+        worker->start();
+        loop.exec();
+        worker->wait();
+    }
+    delete worker;
+    Q_EMIT LoadProgress(this, -1);
+    setReadOnly(wasReadOnly);
+
+    if (job.cancel) {
+        m_loadCancelled = true;
+        if (showHead)
+            SetFullText(QString());
+        SetModifiedFlag(false);
+        return FileResult::failure(tr("Loading was cancelled."));
+    }
+    if (!job.result.ok) {
+        if (showHead)
+            SetFullText(QString());
+        SetModifiedFlag(false);
+        return job.result;
+    }
+    takeLoadedText(job.store, job.format);
+    return {};
+}
+
+// The first lines of the file, drawn while the rest loads.
+void TScrollMemo::showFileHead(const QString& path)
+{
+    QByteArray head;
+    ReadFileInBlocks(path, HeadBytes, [&head](QByteArrayView block) {
+        head = block.toByteArray();
+        return false;
+    });
+    // Whole lines only: a cut UTF-8 character would make the head Latin-1.
+    const qsizetype lastBreak = head.lastIndexOf('\n');
+    head.truncate(lastBreak < 0 ? 0 : lastBreak + 1);
+    TextStore store;
+    FileFormat format;
+    if (store.load(std::move(head), format))
+        takeLoadedText(store, format);
+    viewport()->repaint();
+}
