@@ -21,11 +21,13 @@ constexpr qint64 BackgroundLoadSize = qint64(16) << 20;
 // What is shown of a new document's file while the rest loads.
 constexpr qint64 HeadBytes = 64 * 1024;
 constexpr int ProgressDelayMs = 500;
+constexpr qint64 ReadBlock = qint64(8) << 20;
 constexpr int ProgressIntervalMs = 100;
 
 // What the worker does and what the window asks of it.
 struct LoadJob {
     QString path;
+    qint64 size = 0;
     std::atomic<bool> cancel{false};
     std::atomic<int> permille{0};
     FileResult result;
@@ -33,21 +35,30 @@ struct LoadJob {
     FileFormat format;
 };
 
+// Reads the file in blocks, so that the progress moves and Esc is heard, then indexes it.
 void loadInWorker(LoadJob& job)
 {
     QByteArray bytes;
-    job.result = ReadWholeFile(job.path, MaxDocumentSize, bytes);
+    bytes.reserve(qBound<qint64>(0, job.size, MaxDocumentSize));
+    bool tooLarge = false;
+    job.result = ReadFileInBlocks(job.path, ReadBlock, [&](QByteArrayView block) {
+        tooLarge = bytes.size() + block.size() > MaxDocumentSize;
+        if (tooLarge || job.cancel)
+            return false;
+        bytes.append(block);
+        // Reading is about half the work.
+        job.permille = int(500 * qMin<qint64>(bytes.size(), job.size) / qMax<qint64>(1, job.size));
+        return true;
+    });
+    if (tooLarge)
+        job.result = FileResult::failure(
+            TScrollMemo::tr("It is larger than %1 MB.").arg(MaxDocumentSize >> 20));
     if (!job.result.ok || job.cancel)
         return;
-    job.permille = 300; // reading is about a third of the work
-    const qint64 total = qMax<qint64>(1, bytes.size());
-    const bool loaded = job.store.load(std::move(bytes), job.format, [&job, total](qint64 done) {
-        job.permille = int(300 + 700 * done / total);
-        return !job.cancel;
-    });
-    if (!loaded && !job.cancel)
+    if (!job.store.load(std::move(bytes), job.format))
         job.result =
             FileResult::failure(TScrollMemo::tr("It has too many characters and line breaks."));
+    job.permille = 1000;
 }
 
 // While a file loads, the user's input waits, except for Esc, which cancels the load, and
@@ -128,6 +139,7 @@ FileResult TScrollMemo::loadInBackground(const QString& path)
 {
     LoadJob job;
     job.path = path;
+    job.size = FileStampOf(path).size;
     const bool showHead = !ModifiedFlag() && m_store.length() == 0;
     if (showHead)
         showFileHead(path);

@@ -7,40 +7,16 @@ namespace
 
 constexpr char SeparatorByte = char(0xA4);
 
-// The length of the longest prefix that is valid UTF-8: where the first byte that is not part
-// of a well-formed character stands (no overlong forms, surrogates or values past U+10FFFF).
+// The length of the longest prefix that is valid UTF-8.
 qsizetype firstInvalidUtf8(QByteArrayView bytes)
 {
     const auto* data = reinterpret_cast<const uchar*>(bytes.data());
     const qsizetype size = bytes.size();
     qsizetype i = 0;
     while (i < size) {
-        const uchar lead = data[i];
-        int length = 0;
-        uchar low = 0x80; // the range of the second byte
-        uchar high = 0xBF;
-        if (lead < 0x80) {
-            ++i;
-            continue;
-        } else if (lead >= 0xC2 && lead <= 0xDF) {
-            length = 2;
-        } else if (lead >= 0xE0 && lead <= 0xEF) {
-            length = 3;
-            low = lead == 0xE0 ? 0xA0 : 0x80;
-            high = lead == 0xED ? 0x9F : 0xBF;
-        } else if (lead >= 0xF0 && lead <= 0xF4) {
-            length = 4;
-            low = lead == 0xF0 ? 0x90 : 0x80;
-            high = lead == 0xF4 ? 0x8F : 0xBF;
-        } else {
+        const int length = data[i] < 0x80 ? 1 : utf8CharLength(data + i, size - i);
+        if (length == 0)
             return i;
-        }
-        if (i + length > size || data[i + 1] < low || data[i + 1] > high)
-            return i;
-        for (int k = 2; k < length; ++k) {
-            if ((data[i + k] & 0xC0) != 0x80)
-                return i;
-        }
         i += length;
     }
     return size;
@@ -66,6 +42,37 @@ bool everyLineFeedAfterCarriageReturn(QByteArrayView bytes)
 }
 
 } // namespace
+
+// No overlong forms, surrogates or values past U+10FFFF.
+int utf8CharLength(const uchar* data, qsizetype available)
+{
+    const uchar lead = data[0];
+    int length = 0;
+    uchar low = 0x80; // the range of the second byte
+    uchar high = 0xBF;
+    if (lead < 0x80) {
+        return 1;
+    } else if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        low = lead == 0xE0 ? 0xA0 : 0x80;
+        high = lead == 0xED ? 0x9F : 0xBF;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        low = lead == 0xF0 ? 0x90 : 0x80;
+        high = lead == 0xF4 ? 0x8F : 0xBF;
+    } else {
+        return 0;
+    }
+    if (available < length || data[1] < low || data[1] > high)
+        return 0;
+    for (int k = 2; k < length; ++k) {
+        if ((data[k] & 0xC0) != 0x80)
+            return 0;
+    }
+    return length;
+}
 
 LineBreak detectLineBreak(QByteArrayView bytes)
 {
@@ -220,7 +227,9 @@ QByteArray encodeText(QStringView text, TextEncoding encoding)
             bytes += char(c.unicode());
             continue;
         }
-        const qsizetype length = c.isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
+        const bool pair =
+            c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate();
+        const qsizetype length = pair ? 2 : 1;
         bytes += text.mid(i, length).toUtf8();
         i += length - 1;
     }

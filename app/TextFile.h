@@ -17,6 +17,10 @@ struct FileFormat {
     LineBreak lineBreak = LineBreak::Lf; // new documents on Linux
 };
 
+// The length in bytes of the well-formed UTF-8 character that data starts with (available > 0
+// bytes on), or 0 when it is not one.
+int utf8CharLength(const uchar* data, qsizetype available);
+
 // The line-break style of the first line break in the bytes; LF when there is none.
 LineBreak detectLineBreak(QByteArrayView bytes);
 QByteArray lineBreakBytes(LineBreak lineBreak);

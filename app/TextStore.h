@@ -19,6 +19,9 @@ class TextStore
 {
 public:
     TextStore();
+    // Loaded bytes are cut into pieces of about pieceSize bytes, edited text into pieces of
+    // about pieceSize characters (tests use small ones to cross piece edges often).
+    explicit TextStore(qsizetype pieceSize);
     ~TextStore();
     TextStore(const TextStore&) = delete;
     TextStore& operator=(const TextStore&) = delete;
@@ -39,13 +42,11 @@ public:
     // and the kind of the first break (LF when there is none). The bytes are kept, not
     // copied. False, with the text left empty, when the text would be longer than
     // MaxTextLength counting each break as two.
-    // progress, when given, is told how many bytes are indexed now and then, and stops the
-    // load (false, the text left empty) when it returns false.
-    bool load(QByteArray bytes, FileFormat& format,
-              const std::function<bool(qint64 done)>& progress = {});
-    // A new text ('\n' breaks), every break of the kind given.
-    void setText(QStringView text, LineBreak kind);
-    // The other store's text and breaks; loaded bytes are shared, not copied.
+    bool load(QByteArray bytes, FileFormat& format);
+    // A new text ('\n' breaks), every break of the kind given. False, with the text left
+    // empty, when it is longer than MaxTextLength counting each break as two.
+    bool setText(QStringView text, LineBreak kind);
+    // The other store's text and breaks.
     void copyFrom(const TextStore& other);
 
     int length() const;    // in document positions
@@ -74,12 +75,13 @@ public:
     // Replaces [from, to) by text ('\n' breaks). The breaks the text brings are of kind
     // newBreak, or take kinds in order when given (an undo putting breaks back); the breaks
     // outside the stretch keep theirs, so the rest of a split line ends as the whole line
-    // did, and a joined line ends as its last part did.
-    void replace(int from, int to, QStringView text, LineBreak newBreak,
+    // did, and a joined line ends as its last part did. False, with the text unchanged, when
+    // the result could grow past MaxTextLength.
+    bool replace(int from, int to, QStringView text, LineBreak newBreak,
                  const std::vector<LineBreak>* kinds = nullptr);
     // The edits (ascending, not overlapping) in one pass over the text: a Replace All of
-    // 100,000 matches costs about as much as one pass over the text.
-    void replace(const std::vector<Edit>& edits, LineBreak newBreak);
+    // 100,000 matches costs about as much as one pass over the text. False as above.
+    bool replace(const std::vector<Edit>& edits, LineBreak newBreak);
 
     // The bytes of the lines from line first on, each with its own break (the last line of
     // the text has none), in the encoding given, until about maxBytes are given; next

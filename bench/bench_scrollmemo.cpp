@@ -1,6 +1,6 @@
 // Benchmark of the editor control against a bare QPlainTextEdit measured in the same run.
 //
-//   build/bench/bench_scrollmemo [--quick]
+//   build/bench/bench_scrollmemo [--quick] [--huge]
 //
 // Prints one table: each figure beside its baseline and the ratio. Loads run in child
 // processes of this program so that each peak memory figure is its own.
@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QProcess>
 #include <QRandomGenerator>
@@ -300,6 +301,67 @@ void colourFigures(QList<Figure>& figures, const QString& path)
                       colouredPaint, barePaint, "ms", "unaffected"};
 }
 
+// Median time of a key pressed and the view painted, a few presses in a row.
+double keyStepMs(TScrollMemo& memo, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+{
+    QVector<double> times;
+    for (int i = 0; i < 5; ++i) {
+        times << millisecondsOf([&] {
+            QKeyEvent press(QEvent::KeyPress, key, modifiers);
+            QApplication::sendEvent(&memo, &press);
+            paintNow(memo);
+        });
+    }
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2];
+}
+
+// A file of about a gigabyte and one line of 50 MB. The bare widget takes minutes on these
+// (and 26 s a keystroke on the long line), so the figures stand against fixed targets.
+void hugeFigures(QList<Figure>& figures, const QString& gigabyte, const QString& longLine)
+{
+    const ChildResult load = runChild("load-ours", gigabyte);
+    const double size = QFileInfo(gigabyte).size() / 1e6;
+    figures << Figure{"1 GB: load, time", load.ms, 0, "ms", "< 3000 ms"}
+            << Figure{QString("1 GB: load, peak memory (file %1 MB)").arg(size, 0, 'f', 0),
+                      load.mb, 0, "MB", "< 1.3 x file"};
+    {
+        TScrollMemo memo;
+        loadShownAndPainted(memo, gigabyte);
+        memo.SetSelStart(0);
+        figures << Figure{"1 GB: page down", keyStepMs(memo, Qt::Key_PageDown), 0, "ms",
+                          "< 50 ms"}
+                << Figure{"1 GB: to the end (Ctrl+End)",
+                          keyStepMs(memo, Qt::Key_End, Qt::ControlModifier), 0, "ms", "< 50 ms"}
+                << Figure{"1 GB: keystroke at the end",
+                          keystrokeMs(memo, memo.toDocPos(memo.TextLength())), 0, "ms",
+                          "< 50 ms"};
+        const double search =
+            millisecondsOf([&] { memo.FindTextRange("no such words", 0, -1, true, false); });
+        const double folded =
+            millisecondsOf([&] { memo.FindTextRange("No Such Words", 0, -1, false, false); });
+        figures << Figure{"1 GB: search, no match (GB/s)", size / search, 0, "GB/s", ">= 1"}
+                << Figure{"1 GB: search ignoring case, no match (GB/s)", size / folded, 0,
+                          "GB/s", ""};
+        const QString saved = gigabyte + ".saved";
+        const double save = millisecondsOf([&] { memo.SaveLinesToFile(saved); });
+        QFile::remove(saved);
+        figures << Figure{"1 GB: save after an edit", save, 0, "ms", ""};
+    }
+
+    const ChildResult line = runChild("load-ours", longLine);
+    figures << Figure{"one 50 MB line: load, time", line.ms, 0, "ms", "< 3000 ms"};
+    TScrollMemo memo;
+    loadShownAndPainted(memo, longLine);
+    const int middle = memo.TextLength() / 2;
+    figures << Figure{"one 50 MB line: keystroke in the middle", keystrokeMs(memo, middle), 0,
+                      "ms", "< 50 ms"};
+    memo.SetWordWrap(true);
+    paintNow(memo);
+    figures << Figure{"one 50 MB line, word wrap: keystroke in the middle",
+                      keystrokeMs(memo, middle), 0, "ms", "< 50 ms"};
+}
+
 void printTable(const QList<Figure>& figures)
 {
     QTextStream out(stdout);
@@ -352,6 +414,14 @@ int main(int argc, char** argv)
     editingFigures(figures, crlf);
     std::fprintf(stderr, "colouring\n");
     colourFigures(figures, small);
+    if (args.contains("--huge")) {
+        std::fprintf(stderr, "generating a 1 GB file and a 50 MB line\n");
+        const QString gigabyte = dir.filePath("one-gb.txt");
+        const QString longLine = dir.filePath("long-line.txt");
+        writeTestFile(gigabyte, 1'000'000'000, 15'000'000, "\n");
+        writeTestFile(longLine, 50'000'000, 1, "");
+        hugeFigures(figures, gigabyte, longLine);
+    }
     printTable(figures);
     return 0;
 }
