@@ -43,6 +43,17 @@ bool isLowSurrogateAt(QStringView text, qsizetype i)
     return i >= 0 && i < text.size() && text[i].isLowSurrogate();
 }
 
+// Text a key gives that goes into the text, as QPlainTextEdit takes it.
+bool isTypedText(QStringView text)
+{
+    if (text.isEmpty())
+        return false;
+    const QChar c = text[0];
+    return c.isPrint() || c.category() == QChar::Other_Format ||
+           c.category() == QChar::Other_PrivateUse ||
+           (c.isHighSurrogate() && text.size() > 1 && text[1].isLowSurrogate());
+}
+
 bool isPrintableAscii(QStringView text)
 {
     return std::all_of(text.begin(), text.end(),
@@ -120,6 +131,8 @@ struct TextView::Private {
     QPoint mousePos;
     int wordStart = 0; // the word a double click selected
     int wordEnd = 0;
+    QBasicTimer tripleClickTimer; // runs after a double click: one more click takes the line
+    QPoint doubleClickPos;
     QBasicTimer autoScrollTimer;
     int dropPos = -1;
 
@@ -235,6 +248,7 @@ struct TextView::Private {
     };
     Window windowAround(Spot spot, int before, int after) const;
     std::pair<int, int> wordAt(int pos) const;
+    void selectLine(int pos);
     int verticalMove(int count);
     int lineEdge(bool end);
 
@@ -905,7 +919,7 @@ QList<QTextLayout::FormatRange> TextView::Private::selectionFormats(const Piece&
     range.format.setBackground(q->palette().brush(group, QPalette::Highlight));
     range.format.setForeground(q->palette().brush(group, QPalette::HighlightedText));
     // A selection going on past the line is drawn to the edge of the view.
-    if (to > segment.length)
+    if (to > segment.length && (lastSegment || q->m_wordWrap))
         range.format.setProperty(QTextFormat::FullWidthSelection, true);
     formats.append(range);
     return formats;
@@ -1069,6 +1083,16 @@ std::pair<int, int> TextView::Private::wordAt(int pos) const
     const int end = int(qMax<qsizetype>(start, finder.toNextBoundary()));
     const int lineBegin = lineStart(spot.line);
     return {lineBegin + window.from + start, lineBegin + window.from + end};
+}
+
+// The line at pos with its break, as a triple click takes it.
+void TextView::Private::selectLine(int pos)
+{
+    const int line = lineAt(pos);
+    const int end = line + 1 < lineCount() ? lineStart(line + 1) : length();
+    mouse = Mouse::None;
+    select(lineStart(line), end);
+    updateSelectionClipboard();
 }
 
 // The caret count screen lines down (up when negative), keeping its x.
@@ -1241,7 +1265,7 @@ bool TextView::Private::handleEditKey(QKeyEvent* event)
         const QString typed = event->text();
         const bool command =
             event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
-        if (command || typed.isEmpty() || !typed.at(0).isPrint())
+        if (command || !isTypedText(typed))
             return false;
         insertTyped(typed);
     }
@@ -1349,6 +1373,7 @@ void TextView::Private::autoScroll()
                         qBound(area.top(), mousePos.y(), area.bottom()));
     const int pos = hitTest(inside);
     select(mouse == Mouse::SelectWords && pos < wordStart ? wordEnd : q->m_anchor, pos);
+    q->ensureCaretVisible();
     if (area.contains(mousePos))
         autoScrollTimer.stop();
 }
@@ -1880,6 +1905,7 @@ void TextView::resizeEvent(QResizeEvent* event)
     if (m_wordWrap && widthChanged) {
         d->dropLayouts();
         d->dropCounts(0);
+        d->topSub = 0;
     }
     d->updateScrollBars();
 }
@@ -1981,6 +2007,12 @@ void TextView::mousePressEvent(QMouseEvent* event)
     }
     if (event->button() != Qt::LeftButton)
         return;
+    if (d->tripleClickTimer.isActive() &&
+        (point - d->doubleClickPos).manhattanLength() < QApplication::startDragDistance()) {
+        d->tripleClickTimer.stop();
+        d->selectLine(d->hitTest(point));
+        return;
+    }
     const int pos = d->hitTest(point);
     const bool extend = event->modifiers() & Qt::ShiftModifier;
     if (!extend && hasSelection() && pos >= selectionStart() && pos < selectionEnd()) {
@@ -2036,6 +2068,8 @@ void TextView::mouseDoubleClickEvent(QMouseEvent* event)
     d->wordStart = start;
     d->wordEnd = end;
     d->mouse = Private::Mouse::SelectWords;
+    d->doubleClickPos = event->position().toPoint();
+    d->tripleClickTimer.start(QApplication::doubleClickInterval(), this);
     setSelection(start, end);
     d->updateSelectionClipboard();
 }
@@ -2134,6 +2168,8 @@ void TextView::timerEvent(QTimerEvent* event)
         viewport()->update();
     } else if (event->timerId() == d->autoScrollTimer.timerId()) {
         d->autoScroll();
+    } else if (event->timerId() == d->tripleClickTimer.timerId()) {
+        d->tripleClickTimer.stop();
     } else if (event->timerId() == d->countTimer.timerId()) {
         d->countTimer.stop();
         d->countInSlices();

@@ -9,6 +9,7 @@
 #include <QClipboard>
 #include <QElapsedTimer>
 #include <QInputMethodEvent>
+#include <QMenu>
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QScrollBar>
@@ -110,6 +111,8 @@ public:
         return text().mid(selectionStart(), selectionEnd() - selectionStart());
     }
 
+    using TextView::createStandardContextMenu;
+
     QList<Edit> edits;
     int undos = 0;
 
@@ -209,6 +212,8 @@ private Q_SLOTS:
     void readOnlyViewNavigatesButDoesNotEdit();
     void editorKeysOverrideWindowShortcuts();
     void mouseClickDragAndDoubleClick();
+    void dragOutsideScrollsAndSelects();
+    void contextMenuOffersWhatCanBeDone();
     void clipboardKeysCopyCutAndPaste();
     void middleClickPastesTheSelectionClipboard();
     void dropsInsertAtTheDropPoint();
@@ -381,6 +386,10 @@ void TestTextView::typingEnterAndTab()
     QTest::keyClick(&view, Qt::Key_Q);
     QTest::keyClick(&view, Qt::Key_Q, Qt::ControlModifier);
     QCOMPARE(view.text(), QStringLiteral("q\n\ty"));
+    // Characters beyond 16 bits come as a pair of units in one key event.
+    QKeyEvent smile(QEvent::KeyPress, 0, Qt::NoModifier, QStringLiteral("\U0001F600"));
+    QApplication::sendEvent(&view, &smile);
+    QCOMPARE(view.text(), QStringLiteral("q\U0001F600\n\ty"));
     press(view, QKeySequence::Undo);
     QCOMPARE(view.undos, 1);
     // With Tab moving the focus on, Tab leaves the text alone.
@@ -467,11 +476,69 @@ void TestTextView::mouseClickDragAndDoubleClick()
     QApplication::sendEvent(viewport, &move);
     QCOMPARE(view.selectedText(), QStringLiteral("alpha beta gamma"));
     QTest::mouseRelease(viewport, Qt::LeftButton, {}, pointOf(view, 3));
+    // A third click takes the whole line with its break.
+    QTest::mouseDClick(viewport, Qt::LeftButton, {}, pointOf(view, 8));
+    QTest::mouseClick(viewport, Qt::LeftButton, {}, pointOf(view, 8));
+    QCOMPARE(view.selectedText(), QStringLiteral("alpha beta gamma\n"));
     // A click below the last line goes to that line.
     QTest::mouseClick(viewport, Qt::LeftButton, {}, QPoint(2, viewport->height() - 2));
     QCOMPARE(view.source()->lineAt(view.position()), 1);
     QCOMPARE(view.position(), 17);
     QVERIFY(view.edits.isEmpty());
+}
+
+void TestTextView::dragOutsideScrollsAndSelects()
+{
+    View view;
+    QStringList lines;
+    for (int i = 0; i < 100; ++i)
+        lines.append(QStringLiteral("line %1").arg(i));
+    view.setText(lines.join(u'\n'));
+    view.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+    QWidget* viewport = view.viewport();
+    QTest::mousePress(viewport, Qt::LeftButton, {}, pointOf(view, 2));
+    const QPoint below(20, viewport->height() + 30);
+    QMouseEvent move(QEvent::MouseMove, below, viewport->mapToGlobal(below), Qt::NoButton,
+                     Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(viewport, &move);
+    QTRY_VERIFY(view.verticalScrollBar()->value() >= 3);
+    QTest::mouseRelease(viewport, Qt::LeftButton, {}, below);
+    const int scrolled = view.verticalScrollBar()->value();
+    QTest::qWait(150);
+    QCOMPARE(view.verticalScrollBar()->value(), scrolled); // released: no more scrolling
+    QCOMPARE(view.anchor(), 2);
+    QVERIFY(view.source()->lineAt(view.position()) > view.verticalScrollBar()->pageStep());
+    QVERIFY(view.viewport()->rect().contains(view.cursorRect()));
+}
+
+void TestTextView::contextMenuOffersWhatCanBeDone()
+{
+    View view;
+    view.setText(QStringLiteral("some text"));
+    auto enabled = [&view] {
+        std::unique_ptr<QMenu> menu(view.createStandardContextMenu());
+        QStringList names;
+        for (QAction* action : menu->actions()) {
+            if (action->isEnabled() && !action->isSeparator())
+                names.append(action->text().remove(u'&'));
+        }
+        return names;
+    };
+    QCOMPARE(enabled(), QStringList({"Undo", "Select All"}));
+    view.setSelection(0, 4);
+    QApplication::clipboard()->setText(QStringLiteral("x"));
+    QCOMPARE(enabled(), QStringList({"Undo", "Cut", "Copy", "Paste", "Delete", "Select All"}));
+    view.setReadOnly(true);
+    QCOMPARE(enabled(), QStringList({"Copy", "Select All"}));
+    view.setReadOnly(false);
+    std::unique_ptr<QMenu> menu(view.createStandardContextMenu());
+    for (QAction* action : menu->actions()) {
+        if (action->text() == QStringLiteral("Delete"))
+            action->trigger();
+    }
+    QCOMPARE(view.text(), QStringLiteral(" text"));
+    QCOMPARE(view.edits.last().kind, View::Deleting);
 }
 
 void TestTextView::clipboardKeysCopyCutAndPaste()
