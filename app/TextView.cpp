@@ -216,6 +216,7 @@ struct TextView::Private {
     // ---- View ----
     int top() const { return q->verticalScrollBar()->value(); }
     Row topRow() const { return {top(), topSub}; }
+    int topMargin() const { return top() == 0 && topSub == 0 ? Margin : 0; }
     void setTop(Row row);
     int linesThatFit() const;
     int maxTop();
@@ -250,6 +251,7 @@ struct TextView::Private {
     std::pair<int, int> wordAt(int pos) const;
     void selectLine(int pos);
     int verticalMove(int count);
+    int pageMove(bool down);
     int lineEdge(bool end);
 
     // ---- Editing ----
@@ -703,9 +705,10 @@ void TextView::Private::setTop(Row row)
     q->viewport()->update();
 }
 
+// As QPlainTextEdit counts them: the last line keeps a margin below it, and one pixel more.
 int TextView::Private::linesThatFit() const
 {
-    return qMax(1, int((q->viewport()->height() - Margin) / lineHeight));
+    return qMax(1, int((q->viewport()->height() - 2 * Margin - 1) / lineHeight));
 }
 
 // The highest top line: the last lines fill the view from it on.
@@ -757,7 +760,7 @@ std::vector<TextView::Private::Piece> TextView::Private::pieces()
     const qreal height = q->viewport()->height();
     const qreal width = q->viewport()->width();
     const qreal left = Margin - (q->m_wordWrap ? 0 : q->horizontalScrollBar()->value());
-    qreal y = top() == 0 && topSub == 0 ? Margin : 0;
+    qreal y = topMargin();
     int skip = topSub;
     for (int number = top(); number < lineCount() && y < height; ++number) {
         Line& line = entry(number);
@@ -864,11 +867,13 @@ void TextView::Private::ensureVisible(int pos)
 {
     const Spot spot = spotOf(pos);
     const Row row = rowOf(spot);
-    const int fit = linesThatFit();
+    // The row shows whole: above, it becomes the top; below, the bottom.
+    const int whole = qMax(1, int(q->viewport()->height() / lineHeight));
+    const int room = int((q->viewport()->height() - topMargin()) / lineHeight);
     if (before(row, topRow()))
         setTop(row);
-    else if (distance(topRow(), row, fit) >= fit)
-        setTop(step(row, -(fit - 1)));
+    else if (distance(topRow(), row, room) >= room)
+        setTop(step(row, -(whole - 1)));
     if (q->m_wordWrap)
         return;
     const Line& line = entry(spot.line);
@@ -1108,6 +1113,38 @@ int TextView::Private::verticalMove(int count)
     return posOf({to.line, columnAt(to, desiredX)});
 }
 
+// Page Down and Page Up as QPlainTextEdit has them: the view moves on by the rows it shows
+// whole (down, the row cut at the bottom comes to the top; up, a view's height), and the
+// caret keeps its place on screen and its x. Down with the end in view goes to the last row.
+int TextView::Private::pageMove(bool down)
+{
+    ensureVisible(q->m_position);
+    const Spot spot = spotOf(q->m_position);
+    if (desiredX < 0)
+        desiredX = xOf(spot);
+    const Row caret = rowOf(spot);
+    const qreal height = q->viewport()->height();
+    const qreal caretY = topMargin() + distance(topRow(), caret, INT_MAX) * lineHeight;
+    Row target;
+    if (down) {
+        const int whole = int((height - topMargin()) / lineHeight);
+        const int lastLine = lineCount() - 1;
+        const Row last{lastLine, screenLinesIn(lastLine) - 1};
+        if (distance(topRow(), last, whole) < whole) {
+            target = last;
+        } else {
+            setTop(step(topRow(), whole));
+            target = step(topRow(), int(std::ceil(caretY / lineHeight)));
+        }
+    } else if (topMargin() > 0) {
+        target = {0, 0};
+    } else {
+        setTop(step(topRow(), -int(height / lineHeight)));
+        target = step(topRow(), qMax(0, int((caretY - topMargin()) / lineHeight)));
+    }
+    return posOf({target.line, columnAt(target, desiredX)});
+}
+
 // Start or end of the caret's screen line. A wrapped line's end stays before the blank
 // where it wraps, as QTextCursor's EndOfLine does.
 int TextView::Private::lineEdge(bool end)
@@ -1186,10 +1223,8 @@ bool TextView::Private::handleMoveKey(QKeyEvent* event)
          false},
         {Key::MoveToNextLine, Key::SelectNextLine, [&] { return verticalMove(1); }, true},
         {Key::MoveToPreviousLine, Key::SelectPreviousLine, [&] { return verticalMove(-1); }, true},
-        {Key::MoveToNextPage, Key::SelectNextPage, [&] { return verticalMove(linesThatFit()); },
-         true},
-        {Key::MoveToPreviousPage, Key::SelectPreviousPage,
-         [&] { return verticalMove(-linesThatFit()); }, true},
+        {Key::MoveToNextPage, Key::SelectNextPage, [&] { return pageMove(true); }, true},
+        {Key::MoveToPreviousPage, Key::SelectPreviousPage, [&] { return pageMove(false); }, true},
         {Key::MoveToStartOfLine, Key::SelectStartOfLine, [&] { return lineEdge(false); }, false},
         {Key::MoveToEndOfLine, Key::SelectEndOfLine, [&] { return lineEdge(true); }, false},
         {Key::MoveToStartOfBlock, Key::SelectStartOfBlock,
@@ -1216,8 +1251,6 @@ bool TextView::Private::handleMoveKey(QKeyEvent* event)
             target = q->selectionEnd();
         else
             target = move.target();
-        if (move.move == Key::MoveToNextPage || move.move == Key::MoveToPreviousPage)
-            scrollScreenLines(move.move == Key::MoveToNextPage ? linesThatFit() : -linesThatFit());
         const qreal x = desiredX;
         moveTo(target, extend);
         desiredX = move.vertical ? (keptX >= 0 ? keptX : x) : -1;

@@ -309,18 +309,28 @@ void TestTextView::pageKeysMoveAPageAndScroll()
     const int page = view.verticalScrollBar()->pageStep();
     QVERIFY(page > 3);
     QCOMPARE(view.verticalScrollBar()->maximum(), 200 - page);
-    press(view, QKeySequence::MoveToNextPage);
-    QCOMPARE(view.source()->lineAt(view.position()), page);
-    QCOMPARE(view.verticalScrollBar()->value(), page);
-    press(view, QKeySequence::SelectNextPage);
-    QCOMPARE(view.source()->lineAt(view.position()), 2 * page);
-    QCOMPARE(view.anchor(), view.source()->lineStart(page));
-    press(view, QKeySequence::MoveToPreviousPage);
-    QCOMPARE(view.source()->lineAt(view.position()), page);
-    // The caret stays in view, whatever moved it.
-    press(view, QKeySequence::MoveToEndOfDocument);
-    QCOMPARE(view.verticalScrollBar()->value(), view.verticalScrollBar()->maximum());
-    QVERIFY(view.viewport()->rect().contains(view.cursorRect()));
+    // The bar and the page keys as QPlainTextEdit's, with its text as far from the top.
+    QPlainTextEdit edit;
+    edit.resize(view.size());
+    edit.setPlainText(view.text());
+    edit.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&edit));
+    QCOMPARE(page, edit.verticalScrollBar()->pageStep());
+    QCOMPARE(view.verticalScrollBar()->maximum(), edit.verticalScrollBar()->maximum());
+    QCOMPARE(view.cursorRect(), edit.cursorRect());
+    const auto down = QKeySequence::MoveToNextPage;
+    const auto up = QKeySequence::MoveToPreviousPage;
+    const auto selectDown = QKeySequence::SelectNextPage;
+    for (const auto key : {down, down, QKeySequence::MoveToNextLine, up, selectDown, up, up, up,
+                           QKeySequence::MoveToEndOfDocument, up, down, down, up}) {
+        press(view, key);
+        const QKeyCombination combination = QKeySequence(key)[0];
+        QTest::keyClick(&edit, combination.key(), combination.keyboardModifiers());
+        QCOMPARE(view.position(), edit.textCursor().position());
+        QCOMPARE(view.anchor(), edit.textCursor().anchor());
+        QCOMPARE(view.verticalScrollBar()->value(), edit.verticalScrollBar()->value());
+        QVERIFY(view.viewport()->rect().contains(view.cursorRect()));
+    }
     press(view, QKeySequence::MoveToStartOfDocument);
     QCOMPARE(view.verticalScrollBar()->value(), 0);
     // The wheel scrolls through the bar.
@@ -705,6 +715,27 @@ void TestTextView::wordWrapCountMatchesQPlainTextEdit()
     for (QTextBlock block = edit.document()->begin(); block.isValid(); block = block.next())
         edit.document()->documentLayout()->blockBoundingRect(block);
     QCOMPARE(view.screenLineCount(), edit.document()->lineCount());
+    // The keys that go by screen lines go where QPlainTextEdit's go.
+    view.setFocus();
+    const QString text = lines.join(u'\n');
+    for (int pos = 0; pos < text.size(); pos += 97) {
+        for (const auto key : {QKeySequence::MoveToEndOfLine, QKeySequence::MoveToStartOfLine,
+                               QKeySequence::MoveToNextLine, QKeySequence::MoveToPreviousLine}) {
+            QTextCursor cursor = edit.textCursor();
+            cursor.setPosition(pos);
+            edit.setTextCursor(cursor);
+            view.setSelection(pos, pos);
+            const QKeyCombination combination = QKeySequence(key)[0];
+            QTest::keyClick(&edit, combination.key(), combination.keyboardModifiers());
+            QTest::keyClick(&view, combination.key(), combination.keyboardModifiers());
+            QVERIFY2(view.position() == edit.textCursor().position(),
+                     qPrintable(QStringLiteral("key %1 from %2: %3, not %4")
+                                    .arg(int(key))
+                                    .arg(pos)
+                                    .arg(view.position())
+                                    .arg(edit.textCursor().position())));
+        }
+    }
 }
 
 void TestTextView::knownScreenLineOfFinishesLater()
