@@ -145,4 +145,5 @@ private:
     bool m_tabChangesFocus = false;
     struct Private;
     std::unique_ptr<Private> d;
+    friend class TextViewAccessible;
 };
