@@ -65,11 +65,15 @@ QTextCharFormat colorFormat(QRgb color)
     return format;
 }
 
+// Text as the store holds it: every line break (CR LF, CR, LF or a paragraph separator) as
+// '\n'.
 QString documentText(const QString& text)
 {
     QString normalized = text;
     if (normalized.contains(u'\r'))
         normalizeLineBreaks(normalized);
+    if (normalized.contains(QChar::ParagraphSeparator))
+        normalized.replace(QChar::ParagraphSeparator, u'\n');
     return normalized;
 }
 
@@ -252,6 +256,8 @@ int TScrollMemo::replaceRanges(const std::vector<TextEdit>& edits)
 void TScrollMemo::changeText(int from, int to, const QString& text, UndoHistory::Kind kind,
                              Coloring coloring)
 {
+    if (from == to && text.isEmpty())
+        return;
     const int firstLine = m_store.lineAt(from);
     const int lastLine = m_store.lineAt(to);
     const int oldLines = m_store.lineCount();

@@ -250,6 +250,7 @@ private:
     FileResult loadNow(const QString& path);
     FileResult loadInBackground(const QString& path);
     void showFileHead(const QString& path);
+    void clearFileHead();
     void takeLoadedText(TextStore& store, const FileFormat& format);
 
     TextStore m_store;

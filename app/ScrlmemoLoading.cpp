@@ -168,21 +168,21 @@ FileResult TScrollMemo::loadInBackground(const QString& path)
     Q_EMIT LoadProgress(this, -1);
     setReadOnly(wasReadOnly);
 
-    if (job.cancel) {
-        m_loadCancelled = true;
+    m_loadCancelled = job.cancel;
+    if (m_loadCancelled || !job.result.ok) {
         if (showHead)
-            SetFullText(QString());
-        SetModifiedFlag(false);
-        return FileResult::failure(tr("Loading was cancelled."));
-    }
-    if (!job.result.ok) {
-        if (showHead)
-            SetFullText(QString());
-        SetModifiedFlag(false);
-        return job.result;
+            clearFileHead();
+        return m_loadCancelled ? FileResult::failure(tr("Loading was cancelled.")) : job.result;
     }
     takeLoadedText(job.store, job.format);
     return {};
+}
+
+// A new document that did not get its file is empty again.
+void TScrollMemo::clearFileHead()
+{
+    TextStore empty;
+    takeLoadedText(empty, FileFormat());
 }
 
 // The first lines of the file, drawn while the rest loads.

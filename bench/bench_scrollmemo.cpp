@@ -13,6 +13,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QKeyEvent>
+#include <QPlainTextEdit>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
