@@ -66,7 +66,19 @@ public:
     {
         return m_lines[line].mid(from, length);
     }
-    QList<QTextLayout::FormatRange> lineFormats(int, int, int) const override { return {}; }
+    // The colours of a line's characters [from, from + length).
+    QList<QTextLayout::FormatRange> lineFormats(int line, int from, int length) const override
+    {
+        QList<QTextLayout::FormatRange> result;
+        for (QTextLayout::FormatRange range : colors.value(line)) {
+            const int start = qMax(range.start, from);
+            const int end = qMin(range.start + range.length, from + length);
+            if (end > start)
+                result.append({start - from, end - start, range.format});
+        }
+        return result;
+    }
+    QHash<int, QList<QTextLayout::FormatRange>> colors;
 
 private:
     void index()
@@ -106,6 +118,7 @@ public:
         setSelection(0, 0);
     }
     QString text() const { return m_source.text(); }
+    ListSource& list() { return m_source; }
     QString selectedText() const
     {
         return text().mid(selectionStart(), selectionEnd() - selectionStart());
@@ -211,6 +224,7 @@ private Q_SLOTS:
     void typingEnterAndTab();
     void readOnlyViewNavigatesButDoesNotEdit();
     void editorKeysOverrideWindowShortcuts();
+    void paintsColoursSelectionAndCaret();
     void mouseClickDragAndDoubleClick();
     void dragOutsideScrollsAndSelects();
     void contextMenuOffersWhatCanBeDone();
@@ -454,6 +468,68 @@ void TestTextView::editorKeysOverrideWindowShortcuts()
     QVERIFY(overridden(Qt::Key_Backspace, Qt::ControlModifier));
     QVERIFY(!overridden(Qt::Key_F5, Qt::NoModifier));
     QVERIFY(!overridden(Qt::Key_S, Qt::ControlModifier));
+}
+
+// Pixels of the view near a colour (text is drawn smoothed into the background).
+int pixelsOf(View& view, const QColor& color)
+{
+    const QImage image = view.viewport()->grab().toImage();
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor pixel = image.pixelColor(x, y);
+            const int off = qAbs(pixel.red() - color.red()) + qAbs(pixel.green() - color.green()) +
+                            qAbs(pixel.blue() - color.blue());
+            count += off < 90 ? 1 : 0;
+        }
+    }
+    return count;
+}
+
+void TestTextView::paintsColoursSelectionAndCaret()
+{
+    QWidget window;
+    auto* view = new View;
+    auto* other = new View;
+    view->setParent(&window);
+    other->setParent(&window);
+    other->move(0, 310);
+    view->setText(QStringLiteral("red words here\nplain"));
+    QPalette palette = view->palette();
+    const QColor highlight(10, 200, 10);
+    palette.setColor(QPalette::Active, QPalette::Highlight, highlight);
+    palette.setColor(QPalette::Inactive, QPalette::Highlight, palette.color(QPalette::Base));
+    view->setPalette(palette);
+    QTextCharFormat red;
+    red.setForeground(QColor(255, 0, 0));
+    view->list().colors[0] = {{0, 9, red}};
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    view->setFocus();
+    QVERIFY(pixelsOf(*view, QColor(255, 0, 0)) > 10);
+    QCOMPARE(pixelsOf(*view, highlight), 0);
+    // New colours show once the view hears of them.
+    QTextCharFormat blue;
+    blue.setForeground(QColor(0, 0, 255));
+    view->list().colors[0] = {{0, 9, blue}};
+    view->formatsChanged(0, 0);
+    QVERIFY(pixelsOf(*view, QColor(0, 0, 255)) > 10);
+    QCOMPARE(pixelsOf(*view, QColor(255, 0, 0)), 0);
+    // The selection shows in the colours of the focus: here none without it.
+    view->setSelection(0, 14);
+    QVERIFY(pixelsOf(*view, highlight) > 100);
+    other->setFocus();
+    QCOMPARE(pixelsOf(*view, highlight), 0);
+    // The caret shows while the view has the focus, and not in a read-only view.
+    view->setFocus();
+    view->setSelection(20, 20);
+    const QRect caret = view->cursorRect();
+    auto caretPixel = [view, caret] {
+        return view->viewport()->grab().toImage().pixelColor(caret.left(), caret.center().y());
+    };
+    QCOMPARE(caretPixel(), view->palette().color(QPalette::Text));
+    view->setReadOnly(true);
+    QCOMPARE(caretPixel(), view->palette().color(QPalette::Base));
 }
 
 void TestTextView::mouseClickDragAndDoubleClick()
