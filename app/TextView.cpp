@@ -192,6 +192,7 @@ struct TextView::Private {
     static int segmentAt(const Line& entry, int column);
     void noteWidth(qreal width);
     void dropLayouts();
+    void dropLayoutAt(int pos);
     void dropCounts(int fromLine);
     void trimCache();
     bool spliceLongLine(Line& entry, int line);
@@ -209,7 +210,7 @@ struct TextView::Private {
         return a.line < b.line || (a.line == b.line && a.sub < b.sub);
     }
     int distance(Row from, Row to, int cap);
-    qreal xOf(Spot spot);
+    qreal xOf(Spot spot, int preeditOffset = 0);
     int columnAt(Row row, qreal x);
     QTextLine textLineOf(Row row, int* segment);
 
@@ -443,6 +444,17 @@ void TextView::Private::dropLayouts()
     shown.clear();
 }
 
+// The layout of the segment holding pos goes; its measures stay.
+void TextView::Private::dropLayoutAt(int pos)
+{
+    const Spot spot = spotOf(pos);
+    const auto it = cache.find(spot.line);
+    if (it == cache.end())
+        return;
+    Segment& segment = it->second.segments[segmentAt(it->second, spot.column)];
+    segment = Segment(segment.start, segment.length);
+}
+
 void TextView::Private::dropCounts(int fromLine)
 {
     if (fromLine + 1 < int(firstRow.size()))
@@ -640,14 +652,15 @@ int TextView::Private::distance(Row from, Row to, int cap)
     return qMin(cap, rows + to.sub);
 }
 
-// The x of a position within the text, without margin and scrolling.
-qreal TextView::Private::xOf(Spot spot)
+// The x of a position within the text, without margin and scrolling; with an offset into
+// the text being composed there.
+qreal TextView::Private::xOf(Spot spot, int preeditOffset)
 {
     int index = 0;
     QTextLine textLine;
     rowOf(spot, &index, &textLine);
     Line& line = entry(spot.line);
-    qreal x = textLine.cursorToX(spot.column - line.segments[index].start);
+    qreal x = textLine.cursorToX(spot.column - line.segments[index].start + preeditOffset);
     if (!q->m_wordWrap) {
         for (int i = 0; i < index; ++i)
             x += segmentWidth(line.segments[i]);
@@ -850,7 +863,9 @@ QRectF TextView::Private::rectOf(int pos)
     QTextLine textLine;
     const Row row = rowOf(spot, &index, &textLine);
     const qreal left = Margin - (q->m_wordWrap ? 0 : q->horizontalScrollBar()->value());
-    const qreal x = left + xOf(spot);
+    // The caret of the text being composed is where the input method's window goes.
+    const bool composing = pos == q->m_position && !preedit.isEmpty();
+    const qreal x = left + xOf(spot, composing ? preeditCursor : 0);
     if (before(row, topRow()))
         return QRectF(x, -lineHeight, 1, lineHeight);
     for (const Piece& piece : pieces()) {
@@ -1450,6 +1465,12 @@ void TextView::Private::drop(QDropEvent* event)
     q->insertFromMimeData(event->mimeData());
     const int inserted = length() - before;
     int dropped = pos;
+    if (move && inserted == 0) {
+        // Nothing came in: the text stays where it was.
+        event->setDropAction(Qt::IgnoreAction);
+        event->accept();
+        return;
+    }
     if (move) {
         const int shift = pos < start ? inserted : 0;
         edit(start + shift, end + shift, QString(), EditKind::Other);
@@ -1683,12 +1704,12 @@ void TextView::setSelection(int anchor, int position)
         return;
     const bool caretMoved = position != m_position;
     const bool hadSelection = hasSelection();
-    m_anchor = anchor;
-    m_position = position;
     if (!d->preedit.isEmpty()) {
         d->preedit.clear();
-        d->dropLayouts();
+        d->dropLayoutAt(m_position);
     }
+    m_anchor = anchor;
+    m_position = position;
     d->desiredX = -1;
     if (caretMoved || hadSelection || hasSelection())
         d->caretMoved();
@@ -1989,8 +2010,8 @@ void TextView::inputMethodEvent(QInputMethodEvent* event)
         underlined.setFontUnderline(true);
         d->preeditFormats.append({0, int(d->preedit.size()), underlined});
     }
-    // The line of the caret is laid out again with (or without) the text being composed.
-    d->cache.erase(d->spotOf(m_position).line);
+    // The caret's line is laid out again with (or without) the text being composed.
+    d->dropLayoutAt(m_position);
     for (const QInputMethodEvent::Attribute& attribute : event->attributes()) {
         if (attribute.type == QInputMethodEvent::Selection && d->preedit.isEmpty())
             setSelection(attribute.start, attribute.start + attribute.length);
@@ -2034,6 +2055,9 @@ void TextView::mousePressEvent(QMouseEvent* event)
 {
     const QPoint point = event->position().toPoint();
     d->mousePos = point;
+    // A click ends the composing of text: the input method gives what it has.
+    if (!d->preedit.isEmpty())
+        QGuiApplication::inputMethod()->commit();
     if (event->button() == Qt::MiddleButton) {
         d->pasteSelectionClipboard(point);
         return;

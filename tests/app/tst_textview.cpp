@@ -232,6 +232,7 @@ private Q_SLOTS:
     void middleClickPastesTheSelectionClipboard();
     void dropsInsertAtTheDropPoint();
     void dragFromTheSelectionKeepsTheTextWhenIgnored();
+    void wordWrapScreenLinesMatchQTextLayout_data();
     void wordWrapScreenLinesMatchQTextLayout();
     void wordWrapCountMatchesQPlainTextEdit();
     void knownScreenLineOfFinishesLater();
@@ -729,14 +730,27 @@ void TestTextView::dragFromTheSelectionKeepsTheTextWhenIgnored()
     QVERIFY(!view.hasSelection());
 }
 
+void TestTextView::wordWrapScreenLinesMatchQTextLayout_data()
+{
+    QTest::addColumn<int>("fontGrowth"); // points added to the font once shown
+    QTest::newRow("font of the view") << 0;
+    QTest::newRow("larger font set later") << 5;
+}
+
 void TestTextView::wordWrapScreenLinesMatchQTextLayout()
 {
+    QFETCH(int, fontGrowth);
     const QStringList lines = wrappedLines();
     View view;
     view.setWordWrap(true);
     view.setText(lines.join(u'\n'));
     view.show();
     QVERIFY(QTest::qWaitForWindowExposed(&view));
+    const int countBefore = view.screenLineCount(); // counted at the first font
+    QFont font = view.font();
+    font.setPointSize(font.pointSize() + fontGrowth);
+    view.setFont(font);
+    QCOMPARE(view.screenLineCount() > countBefore, fontGrowth > 0);
     std::vector<std::unique_ptr<QTextLayout>> keep;
     const auto layouts = layOutByHand(lines, view.font(), view.viewport()->width() - 8, keep);
     int row = 0;
@@ -893,9 +907,12 @@ void TestTextView::inputMethodCommitsAndAnswersQueries()
     View view;
     view.setText(QStringLiteral("abc\nxyz"));
     view.setSelection(5, 6);
-    QInputMethodEvent compose(QStringLiteral("n"), {});
+    const QRect plainCaret = view.cursorRect();
+    QInputMethodEvent compose(QStringLiteral("nn"), {{QInputMethodEvent::Cursor, 2, 1}});
     QApplication::sendEvent(&view, &compose);
     QVERIFY(view.edits.isEmpty()); // composing changes nothing yet
+    // The text being composed shows at the caret, with its own caret after it.
+    QVERIFY(view.cursorRect().left() > plainCaret.left() + 2);
     QInputMethodEvent commit;
     commit.setCommitString(QStringLiteral("\u00f1"));
     QApplication::sendEvent(&view, &commit);
