@@ -199,7 +199,7 @@ struct TextView::Private {
     void shiftCache(int first, int oldCount, int newCount);
 
     // ---- Screen lines ----
-    int screenLinesIn(int line);
+    int screenLinesIn(int line, QDeadlineTimer deadline = QDeadlineTimer::Forever);
     int estimatedScreenLines(int line);
     bool countUpTo(int line, QDeadlineTimer deadline);
     void countInSlices();
@@ -533,7 +533,9 @@ void TextView::Private::shiftCache(int first, int oldCount, int newCount)
 
 // ---- Screen lines ----------------------------------------------------------------------
 
-int TextView::Private::screenLinesIn(int line)
+// The screen lines of a line; -1 when the deadline comes before a long line's segments are
+// all laid out (they keep their counts for the next try).
+int TextView::Private::screenLinesIn(int line, QDeadlineTimer deadline)
 {
     if (!q->m_wordWrap)
         return 1;
@@ -542,7 +544,7 @@ int TextView::Private::screenLinesIn(int line)
         const int count = lineLength(line);
         if (count > LongLine) {
             entry(line); // its segments keep their screen lines
-            return screenLinesIn(line);
+            return screenLinesIn(line, deadline);
         }
         // A line of plain ASCII that fits even in the widest characters is one screen line.
         const QString text = lineText(line, 0, count);
@@ -552,8 +554,11 @@ int TextView::Private::screenLinesIn(int line)
         return segmentLines(line, whole);
     }
     int lines = 0;
-    for (Segment& segment : it->second.segments)
+    for (Segment& segment : it->second.segments) {
+        if (segment.lines < 0 && deadline.hasExpired())
+            return -1;
         lines += segmentLines(line, segment);
+    }
     return lines;
 }
 
@@ -579,7 +584,10 @@ bool TextView::Private::countUpTo(int line, QDeadlineTimer deadline)
     int counted = 0;
     while (int(firstRow.size()) - 1 <= line) {
         const int next = int(firstRow.size()) - 1;
-        firstRow.push_back(firstRow.back() + screenLinesIn(next));
+        const int lines = screenLinesIn(next, deadline);
+        if (lines < 0)
+            return false;
+        firstRow.push_back(firstRow.back() + lines);
         if (++counted % 64 == 0 && deadline.hasExpired())
             return int(firstRow.size()) - 1 > line;
     }

@@ -18,6 +18,7 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTimer>
 
 namespace
 {
@@ -236,6 +237,7 @@ private Q_SLOTS:
     void wordWrapScreenLinesMatchQTextLayout();
     void wordWrapCountMatchesQPlainTextEdit();
     void knownScreenLineOfFinishesLater();
+    void longLinesAreCountedInSlicesToo();
     void longLineStaysQuickToType_data();
     void longLineStaysQuickToType();
     void inputMethodCommitsAndAnswersQueries();
@@ -852,6 +854,36 @@ void TestTextView::knownScreenLineOfFinishesLater()
         expected += layout->lineCount();
     QCOMPARE(*answer, expected);
     QVERIFY(expected > 20000);
+}
+
+void TestTextView::longLinesAreCountedInSlicesToo()
+{
+    QString line;
+    while (line.size() < 8'000'000)
+        line += QStringLiteral("words to wrap ");
+    View view;
+    view.setWordWrap(true);
+    view.setText(line + QStringLiteral("\nnext"));
+    view.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+    const int next = view.source()->lineStart(1);
+    QSignalSpy known(&view, &TextView::screenLinesKnown);
+    QCOMPARE(view.knownScreenLineOf(next, QDeadlineTimer(0)), std::nullopt);
+    // The program stays responsive meanwhile: events are seen between the slices.
+    QElapsedTimer sinceTick;
+    qint64 longestGap = 0;
+    QTimer ticks;
+    QObject::connect(&ticks, &QTimer::timeout,
+                     [&] { longestGap = qMax(longestGap, sinceTick.restart()); });
+    sinceTick.start();
+    ticks.start(1);
+    QVERIFY(known.wait(30000));
+    ticks.stop();
+    QVERIFY2(longestGap < 150, qPrintable(QStringLiteral("%1 ms without events").arg(longestGap)));
+    const std::optional<int> answer = view.knownScreenLineOf(next, QDeadlineTimer(0));
+    QVERIFY(answer.has_value());
+    QVERIFY(*answer > 8'000'000 / 60);
+    QCOMPARE(view.screenLineStart(*answer), next);
 }
 
 void TestTextView::longLineStaysQuickToType_data()
