@@ -236,7 +236,6 @@ struct TextView::Private {
     bool caretDrawn() const { return q->hasFocus() && !q->m_readOnly; }
     void restartBlink();
     void moveTo(int pos, bool select);
-    void select(int anchor, int position);
     void caretMoved();
     void updateSelectionClipboard();
     int nextCharacter(int pos);
@@ -998,14 +997,9 @@ void TextView::Private::restartBlink()
     q->viewport()->update();
 }
 
-void TextView::Private::select(int anchor, int position)
-{
-    q->setSelection(anchor, position);
-}
-
 void TextView::Private::moveTo(int pos, bool extend)
 {
-    select(extend ? q->m_anchor : pos, pos);
+    q->setSelection(extend ? q->m_anchor : pos, pos);
     q->ensureCaretVisible();
     if (extend)
         updateSelectionClipboard();
@@ -1119,7 +1113,7 @@ void TextView::Private::selectLine(int pos)
     const int line = lineAt(pos);
     const int end = line + 1 < lineCount() ? lineStart(line + 1) : length();
     mouse = Mouse::None;
-    select(lineStart(line), end);
+    q->setSelection(lineStart(line), end);
     updateSelectionClipboard();
 }
 
@@ -1280,7 +1274,7 @@ bool TextView::Private::handleMoveKey(QKeyEvent* event)
         return true;
     }
     if (event->matches(Key::SelectAll)) {
-        select(0, length());
+        q->setSelection(0, length());
         updateSelectionClipboard();
         return true;
     }
@@ -1400,11 +1394,11 @@ void TextView::Private::extendMouseSelection(const QPoint& point)
     if (mouse == Mouse::SelectWords) {
         const auto [start, end] = wordAt(pos);
         if (pos < wordStart)
-            select(wordEnd, start);
+            q->setSelection(wordEnd, start);
         else
-            select(wordStart, qMax(end, wordEnd));
+            q->setSelection(wordStart, qMax(end, wordEnd));
     } else {
-        select(q->m_anchor, pos);
+        q->setSelection(q->m_anchor, pos);
     }
     q->ensureCaretVisible();
 }
@@ -1428,7 +1422,7 @@ void TextView::Private::autoScroll()
     const QPoint inside(qBound(area.left(), mousePos.x(), area.right()),
                         qBound(area.top(), mousePos.y(), area.bottom()));
     const int pos = hitTest(inside);
-    select(mouse == Mouse::SelectWords && pos < wordStart ? wordEnd : q->m_anchor, pos);
+    q->setSelection(mouse == Mouse::SelectWords && pos < wordStart ? wordEnd : q->m_anchor, pos);
     q->ensureCaretVisible();
     if (area.contains(mousePos))
         autoScrollTimer.stop();
@@ -1443,7 +1437,7 @@ void TextView::Private::pasteSelectionClipboard(const QPoint& point)
     if (!data || !q->canInsertFromMimeData(data))
         return;
     const int pos = hitTest(point);
-    select(pos, pos);
+    q->setSelection(pos, pos);
     q->insertFromMimeData(data);
     q->ensureCaretVisible();
 }
@@ -1469,7 +1463,7 @@ void TextView::Private::drop(QDropEvent* event)
         return;
     }
     const int before = length();
-    select(pos, pos);
+    q->setSelection(pos, pos);
     q->insertFromMimeData(event->mimeData());
     const int inserted = length() - before;
     int dropped = pos;
@@ -1485,7 +1479,7 @@ void TextView::Private::drop(QDropEvent* event)
         if (pos > end)
             dropped -= end - start;
     }
-    select(dropped, dropped + inserted);
+    q->setSelection(dropped, dropped + inserted);
     q->ensureCaretVisible();
     event->setDropAction(move ? Qt::MoveAction : own ? Qt::CopyAction : event->proposedAction());
     event->accept();
@@ -1809,7 +1803,7 @@ std::optional<int> TextView::knownScreenLineOf(int pos, QDeadlineTimer deadline)
     const int line = d->spotOf(pos).line;
     if (m_wordWrap && !d->countUpTo(line, deadline)) {
         d->countTarget = line;
-        d->countTimer.start(0, const_cast<TextView*>(this));
+        d->countTimer.start(0, d->q);
         return std::nullopt;
     }
     return screenLineOf(pos);
