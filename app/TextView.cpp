@@ -192,13 +192,14 @@ struct TextView::Private {
     static int segmentAt(const Line& entry, int column);
     void noteWidth(qreal width);
     void dropLayouts();
+    void dropLayoutAt(int pos);
     void dropCounts(int fromLine);
     void trimCache();
     bool spliceLongLine(Line& entry, int line);
     void shiftCache(int first, int oldCount, int newCount);
 
     // ---- Screen lines ----
-    int screenLinesIn(int line);
+    int screenLinesIn(int line, QDeadlineTimer deadline = QDeadlineTimer::Forever);
     int estimatedScreenLines(int line);
     bool countUpTo(int line, QDeadlineTimer deadline);
     void countInSlices();
@@ -209,7 +210,7 @@ struct TextView::Private {
         return a.line < b.line || (a.line == b.line && a.sub < b.sub);
     }
     int distance(Row from, Row to, int cap);
-    qreal xOf(Spot spot);
+    qreal xOf(Spot spot, int preeditOffset = 0);
     int columnAt(Row row, qreal x);
     QTextLine textLineOf(Row row, int* segment);
 
@@ -235,7 +236,6 @@ struct TextView::Private {
     bool caretDrawn() const { return q->hasFocus() && !q->m_readOnly; }
     void restartBlink();
     void moveTo(int pos, bool select);
-    void select(int anchor, int position);
     void caretMoved();
     void updateSelectionClipboard();
     int nextCharacter(int pos);
@@ -443,6 +443,17 @@ void TextView::Private::dropLayouts()
     shown.clear();
 }
 
+// The layout of the segment holding pos goes; its measures stay.
+void TextView::Private::dropLayoutAt(int pos)
+{
+    const Spot spot = spotOf(pos);
+    const auto it = cache.find(spot.line);
+    if (it == cache.end())
+        return;
+    Segment& segment = it->second.segments[segmentAt(it->second, spot.column)];
+    segment = Segment(segment.start, segment.length);
+}
+
 void TextView::Private::dropCounts(int fromLine)
 {
     if (fromLine + 1 < int(firstRow.size()))
@@ -521,7 +532,9 @@ void TextView::Private::shiftCache(int first, int oldCount, int newCount)
 
 // ---- Screen lines ----------------------------------------------------------------------
 
-int TextView::Private::screenLinesIn(int line)
+// The screen lines of a line; -1 when the deadline comes before a long line's segments are
+// all laid out (they keep their counts for the next try).
+int TextView::Private::screenLinesIn(int line, QDeadlineTimer deadline)
 {
     if (!q->m_wordWrap)
         return 1;
@@ -530,7 +543,7 @@ int TextView::Private::screenLinesIn(int line)
         const int count = lineLength(line);
         if (count > LongLine) {
             entry(line); // its segments keep their screen lines
-            return screenLinesIn(line);
+            return screenLinesIn(line, deadline);
         }
         // A line of plain ASCII that fits even in the widest characters is one screen line.
         const QString text = lineText(line, 0, count);
@@ -540,8 +553,11 @@ int TextView::Private::screenLinesIn(int line)
         return segmentLines(line, whole);
     }
     int lines = 0;
-    for (Segment& segment : it->second.segments)
+    for (Segment& segment : it->second.segments) {
+        if (segment.lines < 0 && deadline.hasExpired())
+            return -1;
         lines += segmentLines(line, segment);
+    }
     return lines;
 }
 
@@ -567,7 +583,10 @@ bool TextView::Private::countUpTo(int line, QDeadlineTimer deadline)
     int counted = 0;
     while (int(firstRow.size()) - 1 <= line) {
         const int next = int(firstRow.size()) - 1;
-        firstRow.push_back(firstRow.back() + screenLinesIn(next));
+        const int lines = screenLinesIn(next, deadline);
+        if (lines < 0)
+            return false;
+        firstRow.push_back(firstRow.back() + lines);
         if (++counted % 64 == 0 && deadline.hasExpired())
             return int(firstRow.size()) - 1 > line;
     }
@@ -640,14 +659,15 @@ int TextView::Private::distance(Row from, Row to, int cap)
     return qMin(cap, rows + to.sub);
 }
 
-// The x of a position within the text, without margin and scrolling.
-qreal TextView::Private::xOf(Spot spot)
+// The x of a position within the text, without margin and scrolling; with an offset into
+// the text being composed there.
+qreal TextView::Private::xOf(Spot spot, int preeditOffset)
 {
     int index = 0;
     QTextLine textLine;
     rowOf(spot, &index, &textLine);
     Line& line = entry(spot.line);
-    qreal x = textLine.cursorToX(spot.column - line.segments[index].start);
+    qreal x = textLine.cursorToX(spot.column - line.segments[index].start + preeditOffset);
     if (!q->m_wordWrap) {
         for (int i = 0; i < index; ++i)
             x += segmentWidth(line.segments[i]);
@@ -850,7 +870,9 @@ QRectF TextView::Private::rectOf(int pos)
     QTextLine textLine;
     const Row row = rowOf(spot, &index, &textLine);
     const qreal left = Margin - (q->m_wordWrap ? 0 : q->horizontalScrollBar()->value());
-    const qreal x = left + xOf(spot);
+    // The caret of the text being composed is where the input method's window goes.
+    const bool composing = pos == q->m_position && !preedit.isEmpty();
+    const qreal x = left + xOf(spot, composing ? preeditCursor : 0);
     if (before(row, topRow()))
         return QRectF(x, -lineHeight, 1, lineHeight);
     for (const Piece& piece : pieces()) {
@@ -975,14 +997,9 @@ void TextView::Private::restartBlink()
     q->viewport()->update();
 }
 
-void TextView::Private::select(int anchor, int position)
-{
-    q->setSelection(anchor, position);
-}
-
 void TextView::Private::moveTo(int pos, bool extend)
 {
-    select(extend ? q->m_anchor : pos, pos);
+    q->setSelection(extend ? q->m_anchor : pos, pos);
     q->ensureCaretVisible();
     if (extend)
         updateSelectionClipboard();
@@ -1096,7 +1113,7 @@ void TextView::Private::selectLine(int pos)
     const int line = lineAt(pos);
     const int end = line + 1 < lineCount() ? lineStart(line + 1) : length();
     mouse = Mouse::None;
-    select(lineStart(line), end);
+    q->setSelection(lineStart(line), end);
     updateSelectionClipboard();
 }
 
@@ -1257,7 +1274,7 @@ bool TextView::Private::handleMoveKey(QKeyEvent* event)
         return true;
     }
     if (event->matches(Key::SelectAll)) {
-        select(0, length());
+        q->setSelection(0, length());
         updateSelectionClipboard();
         return true;
     }
@@ -1377,11 +1394,11 @@ void TextView::Private::extendMouseSelection(const QPoint& point)
     if (mouse == Mouse::SelectWords) {
         const auto [start, end] = wordAt(pos);
         if (pos < wordStart)
-            select(wordEnd, start);
+            q->setSelection(wordEnd, start);
         else
-            select(wordStart, qMax(end, wordEnd));
+            q->setSelection(wordStart, qMax(end, wordEnd));
     } else {
-        select(q->m_anchor, pos);
+        q->setSelection(q->m_anchor, pos);
     }
     q->ensureCaretVisible();
 }
@@ -1405,7 +1422,7 @@ void TextView::Private::autoScroll()
     const QPoint inside(qBound(area.left(), mousePos.x(), area.right()),
                         qBound(area.top(), mousePos.y(), area.bottom()));
     const int pos = hitTest(inside);
-    select(mouse == Mouse::SelectWords && pos < wordStart ? wordEnd : q->m_anchor, pos);
+    q->setSelection(mouse == Mouse::SelectWords && pos < wordStart ? wordEnd : q->m_anchor, pos);
     q->ensureCaretVisible();
     if (area.contains(mousePos))
         autoScrollTimer.stop();
@@ -1420,7 +1437,7 @@ void TextView::Private::pasteSelectionClipboard(const QPoint& point)
     if (!data || !q->canInsertFromMimeData(data))
         return;
     const int pos = hitTest(point);
-    select(pos, pos);
+    q->setSelection(pos, pos);
     q->insertFromMimeData(data);
     q->ensureCaretVisible();
 }
@@ -1446,17 +1463,23 @@ void TextView::Private::drop(QDropEvent* event)
         return;
     }
     const int before = length();
-    select(pos, pos);
+    q->setSelection(pos, pos);
     q->insertFromMimeData(event->mimeData());
     const int inserted = length() - before;
     int dropped = pos;
+    if (move && inserted == 0) {
+        // Nothing came in: the text stays where it was.
+        event->setDropAction(Qt::IgnoreAction);
+        event->accept();
+        return;
+    }
     if (move) {
         const int shift = pos < start ? inserted : 0;
         edit(start + shift, end + shift, QString(), EditKind::Other);
         if (pos > end)
             dropped -= end - start;
     }
-    select(dropped, dropped + inserted);
+    q->setSelection(dropped, dropped + inserted);
     q->ensureCaretVisible();
     event->setDropAction(move ? Qt::MoveAction : own ? Qt::CopyAction : event->proposedAction());
     event->accept();
@@ -1683,12 +1706,12 @@ void TextView::setSelection(int anchor, int position)
         return;
     const bool caretMoved = position != m_position;
     const bool hadSelection = hasSelection();
-    m_anchor = anchor;
-    m_position = position;
     if (!d->preedit.isEmpty()) {
         d->preedit.clear();
-        d->dropLayouts();
+        d->dropLayoutAt(m_position);
     }
+    m_anchor = anchor;
+    m_position = position;
     d->desiredX = -1;
     if (caretMoved || hadSelection || hasSelection())
         d->caretMoved();
@@ -1780,7 +1803,7 @@ std::optional<int> TextView::knownScreenLineOf(int pos, QDeadlineTimer deadline)
     const int line = d->spotOf(pos).line;
     if (m_wordWrap && !d->countUpTo(line, deadline)) {
         d->countTarget = line;
-        d->countTimer.start(0, const_cast<TextView*>(this));
+        d->countTimer.start(0, d->q);
         return std::nullopt;
     }
     return screenLineOf(pos);
@@ -1989,8 +2012,8 @@ void TextView::inputMethodEvent(QInputMethodEvent* event)
         underlined.setFontUnderline(true);
         d->preeditFormats.append({0, int(d->preedit.size()), underlined});
     }
-    // The line of the caret is laid out again with (or without) the text being composed.
-    d->cache.erase(d->spotOf(m_position).line);
+    // The caret's line is laid out again with (or without) the text being composed.
+    d->dropLayoutAt(m_position);
     for (const QInputMethodEvent::Attribute& attribute : event->attributes()) {
         if (attribute.type == QInputMethodEvent::Selection && d->preedit.isEmpty())
             setSelection(attribute.start, attribute.start + attribute.length);
@@ -2034,6 +2057,9 @@ void TextView::mousePressEvent(QMouseEvent* event)
 {
     const QPoint point = event->position().toPoint();
     d->mousePos = point;
+    // A click ends the composing of text: the input method gives what it has.
+    if (!d->preedit.isEmpty())
+        QGuiApplication::inputMethod()->commit();
     if (event->button() == Qt::MiddleButton) {
         d->pasteSelectionClipboard(point);
         return;

@@ -18,6 +18,7 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTimer>
 
 namespace
 {
@@ -66,7 +67,19 @@ public:
     {
         return m_lines[line].mid(from, length);
     }
-    QList<QTextLayout::FormatRange> lineFormats(int, int, int) const override { return {}; }
+    // The colours of a line's characters [from, from + length).
+    QList<QTextLayout::FormatRange> lineFormats(int line, int from, int length) const override
+    {
+        QList<QTextLayout::FormatRange> result;
+        for (QTextLayout::FormatRange range : colors.value(line)) {
+            const int start = qMax(range.start, from);
+            const int end = qMin(range.start + range.length, from + length);
+            if (end > start)
+                result.append({start - from, end - start, range.format});
+        }
+        return result;
+    }
+    QHash<int, QList<QTextLayout::FormatRange>> colors;
 
 private:
     void index()
@@ -106,6 +119,7 @@ public:
         setSelection(0, 0);
     }
     QString text() const { return m_source.text(); }
+    ListSource& list() { return m_source; }
     QString selectedText() const
     {
         return text().mid(selectionStart(), selectionEnd() - selectionStart());
@@ -211,6 +225,7 @@ private Q_SLOTS:
     void typingEnterAndTab();
     void readOnlyViewNavigatesButDoesNotEdit();
     void editorKeysOverrideWindowShortcuts();
+    void paintsColoursSelectionAndCaret();
     void mouseClickDragAndDoubleClick();
     void dragOutsideScrollsAndSelects();
     void contextMenuOffersWhatCanBeDone();
@@ -218,9 +233,11 @@ private Q_SLOTS:
     void middleClickPastesTheSelectionClipboard();
     void dropsInsertAtTheDropPoint();
     void dragFromTheSelectionKeepsTheTextWhenIgnored();
+    void wordWrapScreenLinesMatchQTextLayout_data();
     void wordWrapScreenLinesMatchQTextLayout();
     void wordWrapCountMatchesQPlainTextEdit();
     void knownScreenLineOfFinishesLater();
+    void longLinesAreCountedInSlicesToo();
     void longLineStaysQuickToType_data();
     void longLineStaysQuickToType();
     void inputMethodCommitsAndAnswersQueries();
@@ -456,6 +473,68 @@ void TestTextView::editorKeysOverrideWindowShortcuts()
     QVERIFY(!overridden(Qt::Key_S, Qt::ControlModifier));
 }
 
+// Pixels of the view near a colour (text is drawn smoothed into the background).
+int pixelsOf(View& view, const QColor& color)
+{
+    const QImage image = view.viewport()->grab().toImage();
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor pixel = image.pixelColor(x, y);
+            const int off = qAbs(pixel.red() - color.red()) + qAbs(pixel.green() - color.green()) +
+                            qAbs(pixel.blue() - color.blue());
+            count += off < 90 ? 1 : 0;
+        }
+    }
+    return count;
+}
+
+void TestTextView::paintsColoursSelectionAndCaret()
+{
+    QWidget window;
+    auto* view = new View;
+    auto* other = new View;
+    view->setParent(&window);
+    other->setParent(&window);
+    other->move(0, 310);
+    view->setText(QStringLiteral("red words here\nplain"));
+    QPalette palette = view->palette();
+    const QColor highlight(10, 200, 10);
+    palette.setColor(QPalette::Active, QPalette::Highlight, highlight);
+    palette.setColor(QPalette::Inactive, QPalette::Highlight, palette.color(QPalette::Base));
+    view->setPalette(palette);
+    QTextCharFormat red;
+    red.setForeground(QColor(255, 0, 0));
+    view->list().colors[0] = {{0, 9, red}};
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    view->setFocus();
+    QVERIFY(pixelsOf(*view, QColor(255, 0, 0)) > 10);
+    QCOMPARE(pixelsOf(*view, highlight), 0);
+    // New colours show once the view hears of them.
+    QTextCharFormat blue;
+    blue.setForeground(QColor(0, 0, 255));
+    view->list().colors[0] = {{0, 9, blue}};
+    view->formatsChanged(0, 0);
+    QVERIFY(pixelsOf(*view, QColor(0, 0, 255)) > 10);
+    QCOMPARE(pixelsOf(*view, QColor(255, 0, 0)), 0);
+    // The selection shows in the colours of the focus: here none without it.
+    view->setSelection(0, 14);
+    QVERIFY(pixelsOf(*view, highlight) > 100);
+    other->setFocus();
+    QCOMPARE(pixelsOf(*view, highlight), 0);
+    // The caret shows while the view has the focus, and not in a read-only view.
+    view->setFocus();
+    view->setSelection(20, 20);
+    const QRect caret = view->cursorRect();
+    auto caretPixel = [view, caret] {
+        return view->viewport()->grab().toImage().pixelColor(caret.left(), caret.center().y());
+    };
+    QCOMPARE(caretPixel(), view->palette().color(QPalette::Text));
+    view->setReadOnly(true);
+    QCOMPARE(caretPixel(), view->palette().color(QPalette::Base));
+}
+
 void TestTextView::mouseClickDragAndDoubleClick()
 {
     View view;
@@ -653,14 +732,27 @@ void TestTextView::dragFromTheSelectionKeepsTheTextWhenIgnored()
     QVERIFY(!view.hasSelection());
 }
 
+void TestTextView::wordWrapScreenLinesMatchQTextLayout_data()
+{
+    QTest::addColumn<int>("fontGrowth"); // points added to the font once shown
+    QTest::newRow("font of the view") << 0;
+    QTest::newRow("larger font set later") << 5;
+}
+
 void TestTextView::wordWrapScreenLinesMatchQTextLayout()
 {
+    QFETCH(int, fontGrowth);
     const QStringList lines = wrappedLines();
     View view;
     view.setWordWrap(true);
     view.setText(lines.join(u'\n'));
     view.show();
     QVERIFY(QTest::qWaitForWindowExposed(&view));
+    const int countBefore = view.screenLineCount(); // counted at the first font
+    QFont font = view.font();
+    font.setPointSize(font.pointSize() + fontGrowth);
+    view.setFont(font);
+    QCOMPARE(view.screenLineCount() > countBefore, fontGrowth > 0);
     std::vector<std::unique_ptr<QTextLayout>> keep;
     const auto layouts = layOutByHand(lines, view.font(), view.viewport()->width() - 8, keep);
     int row = 0;
@@ -764,6 +856,36 @@ void TestTextView::knownScreenLineOfFinishesLater()
     QVERIFY(expected > 20000);
 }
 
+void TestTextView::longLinesAreCountedInSlicesToo()
+{
+    QString line;
+    while (line.size() < 8'000'000)
+        line += QStringLiteral("words to wrap ");
+    View view;
+    view.setWordWrap(true);
+    view.setText(line + QStringLiteral("\nnext"));
+    view.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+    const int next = view.source()->lineStart(1);
+    QSignalSpy known(&view, &TextView::screenLinesKnown);
+    QCOMPARE(view.knownScreenLineOf(next, QDeadlineTimer(0)), std::nullopt);
+    // The program stays responsive meanwhile: events are seen between the slices.
+    QElapsedTimer sinceTick;
+    qint64 longestGap = 0;
+    QTimer ticks;
+    QObject::connect(&ticks, &QTimer::timeout,
+                     [&] { longestGap = qMax(longestGap, sinceTick.restart()); });
+    sinceTick.start();
+    ticks.start(1);
+    QVERIFY(known.wait(30000));
+    ticks.stop();
+    QVERIFY2(longestGap < 150, qPrintable(QStringLiteral("%1 ms without events").arg(longestGap)));
+    const std::optional<int> answer = view.knownScreenLineOf(next, QDeadlineTimer(0));
+    QVERIFY(answer.has_value());
+    QVERIFY(*answer > 8'000'000 / 60);
+    QCOMPARE(view.screenLineStart(*answer), next);
+}
+
 void TestTextView::longLineStaysQuickToType_data()
 {
     QTest::addColumn<bool>("wrap");
@@ -817,9 +939,12 @@ void TestTextView::inputMethodCommitsAndAnswersQueries()
     View view;
     view.setText(QStringLiteral("abc\nxyz"));
     view.setSelection(5, 6);
-    QInputMethodEvent compose(QStringLiteral("n"), {});
+    const QRect plainCaret = view.cursorRect();
+    QInputMethodEvent compose(QStringLiteral("nn"), {{QInputMethodEvent::Cursor, 2, 1}});
     QApplication::sendEvent(&view, &compose);
     QVERIFY(view.edits.isEmpty()); // composing changes nothing yet
+    // The text being composed shows at the caret, with its own caret after it.
+    QVERIFY(view.cursorRect().left() > plainCaret.left() + 2);
     QInputMethodEvent commit;
     commit.setCommitString(QStringLiteral("\u00f1"));
     QApplication::sendEvent(&view, &commit);
