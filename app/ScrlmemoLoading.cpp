@@ -3,6 +3,8 @@
 
 #include "app/Scrlmemo.h"
 
+#include "app/EscapeOnlyInput.h"
+
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -60,44 +62,6 @@ void loadInWorker(LoadJob& job)
             FileResult::failure(TScrollMemo::tr("It has too many characters and line breaks."));
     job.permille = 1000;
 }
-
-// While a file loads, the user's input waits, except for Esc, which cancels the load, and
-// closing a window is refused: the window and its text must stay until the load is over.
-class LoadingInputGuard final : public QObject
-{
-public:
-    explicit LoadingInputGuard(LoadJob& job) : m_job(job) { qApp->installEventFilter(this); }
-    ~LoadingInputGuard() override { qApp->removeEventFilter(this); }
-
-protected:
-    bool eventFilter(QObject*, QEvent* event) override
-    {
-        switch (event->type()) {
-        case QEvent::KeyPress:
-            if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape)
-                m_job.cancel = true;
-            return true;
-        case QEvent::KeyRelease:
-        case QEvent::ShortcutOverride:
-        case QEvent::Shortcut:
-        case QEvent::MouseButtonPress:
-        case QEvent::MouseButtonRelease:
-        case QEvent::MouseButtonDblClick:
-        case QEvent::Wheel:
-        case QEvent::Close:
-        case QEvent::ContextMenu:
-        case QEvent::Drop:
-        case QEvent::InputMethod:
-            event->ignore();
-            return true;
-        default:
-            return false;
-        }
-    }
-
-private:
-    LoadJob& m_job;
-};
 
 } // namespace
 
@@ -158,7 +122,8 @@ FileResult TScrollMemo::loadInBackground(const QString& path)
             Q_EMIT LoadProgress(this, job.permille / 10);
     });
     {
-        LoadingInputGuard guard(job);
+        // The window and its text must stay until the load is over; Esc cancels it.
+        EscapeOnlyInput escape([&job] { job.cancel = true; });
         progress.start();
         worker->start();
         loop.exec();

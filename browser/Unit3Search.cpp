@@ -4,6 +4,7 @@
 #include "browser/Unit3.h"
 
 #include "app/BusyCursor.h"
+#include "app/EscapeOnlyInput.h"
 #include "app/FocusKeeper.h"
 #include "app/Scrlmemo.h"
 #include "app/Unit1.h"
@@ -17,7 +18,6 @@
 #include <QCoreApplication>
 #include <QDirIterator>
 #include <QElapsedTimer>
-#include <QKeyEvent>
 #include <QListWidget>
 
 namespace
@@ -25,50 +25,6 @@ namespace
 
 // Between two events the search reads on for at most this long.
 constexpr qint64 EventInterval = 20;
-
-bool isUserInput(QEvent::Type type)
-{
-    switch (type) {
-    case QEvent::KeyPress:
-    case QEvent::KeyRelease:
-    case QEvent::ShortcutOverride:
-    case QEvent::Shortcut:
-    case QEvent::MouseButtonPress:
-    case QEvent::MouseButtonRelease:
-    case QEvent::MouseButtonDblClick:
-    case QEvent::Wheel:
-    case QEvent::ContextMenu:
-    case QEvent::InputMethod:
-    case QEvent::Drop:
-        return true;
-    default:
-        return false;
-    }
-}
-
-// While a search runs only Esc and repainting are served: Esc stops the search, any other
-// input waits for nothing and is dropped.
-class SearchInput final : public QObject
-{
-public:
-    explicit SearchInput(bool& stopped) : m_stopped(stopped)
-    {
-        QCoreApplication::instance()->installEventFilter(this);
-    }
-    ~SearchInput() override { QCoreApplication::instance()->removeEventFilter(this); }
-
-protected:
-    bool eventFilter(QObject*, QEvent* event) override
-    {
-        if (event->type() == QEvent::KeyPress &&
-            static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape)
-            m_stopped = true;
-        return isUserInput(event->type());
-    }
-
-private:
-    bool& m_stopped;
-};
 
 } // namespace
 
@@ -116,7 +72,8 @@ void TForm3::FindInFolderFiles(const QString& text)
         ListView1->clear();
         ListView1->setSortingEnabled(false);
         m_searching = true;
-        const SearchInput input(SearchStopped);
+        // While the search runs only Esc and repainting are served: Esc stops the search.
+        const EscapeOnlyInput input([this] { SearchStopped = true; });
         QElapsedTimer sinceEvents;
         sinceEvents.start();
         const auto keepGoing = [this, &sinceEvents] {
