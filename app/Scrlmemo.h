@@ -78,6 +78,7 @@ public:
     // lines meanwhile, and Esc cancels the load (LoadCancelled then tells).
     FileResult LoadLinesFromFile(const QString& path);
     bool LoadCancelled() const { return m_loadCancelled; }
+    static bool LoadsInBackground(const QString& path);
     // The lines from line first on, each with its own break as saving writes it (the last
     // line of the text has none), in the encoding given, until about maxBytes are given; next
     // receives the line to go on from, or -1 after the last. For copies written a few lines

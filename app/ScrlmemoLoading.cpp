@@ -65,13 +65,15 @@ void loadInWorker(LoadJob& job)
 
 } // namespace
 
+bool TScrollMemo::LoadsInBackground(const QString& path)
+{
+    return !path.isEmpty() && FileStampOf(path).size >= BackgroundLoadSize;
+}
+
 FileResult TScrollMemo::LoadLinesFromFile(const QString& path)
 {
     m_loadCancelled = false;
-    const FileStamp stamp = FileStampOf(path);
-    if (stamp.size < BackgroundLoadSize)
-        return loadNow(path);
-    return loadInBackground(path);
+    return LoadsInBackground(path) ? loadInBackground(path) : loadNow(path);
 }
 
 FileResult TScrollMemo::loadNow(const QString& path)

@@ -214,7 +214,11 @@ void TForm1::FormShow()
         EnableDocumentCommands(false);
         setFocus();
     }
-    openCommandLineFile();
+    // A large file loads once the window is on screen, where its progress shows.
+    if (TScrollMemo::LoadsInBackground(CaptionPath(CommandLineParameters.join(u' '))))
+        QTimer::singleShot(0, this, &TForm1::openCommandLineFile);
+    else
+        openCommandLineFile();
     ApplyToolbarBits();
     offerRecoveredDocuments();
 }
