@@ -1,5 +1,7 @@
 #include "app/TextStore.h"
 
+#include "app/AsciiSearch.h"
+
 #include <QtEndian>
 
 #include <algorithm>
@@ -16,6 +18,8 @@ namespace
 
 constexpr qsizetype DefaultPieceSize = 64 * 1024;
 constexpr int CachedChunks = 16;
+// Text this short at an edge of an ASCII piece is read from its bytes, not decoded.
+constexpr int EdgeText = 256;
 
 constexpr quint64 Ones = 0x0101010101010101ULL;
 constexpr quint64 HighBits = 0x8080808080808080ULL;
@@ -37,7 +41,8 @@ struct Piece {
     int firstLine = 0; // breaks before it
     int length = 0;
     int breaks = 0;
-    bool ascii = false; // loaded bytes all below 0x80
+    bool ascii = false; // loaded bytes all below 0x80: positions are bytes less CR LF pairs
+    bool hasCr = false; // loaded bytes with a CR
 
     int end() const { return start + length; }
 };
@@ -49,12 +54,6 @@ struct Span {
     QStringView text;
 };
 
-// Text being built by an edit, with the kind of each of its breaks.
-struct Built {
-    QString text;
-    std::vector<LineBreak> kinds;
-};
-
 // What a search looks for.
 struct Search {
     QStringView pattern;
@@ -63,6 +62,9 @@ struct Search {
     Qt::CaseSensitivity cs = Qt::CaseSensitive;
     bool wholeWord = false;
     bool backward = false;
+    // For patterns of ASCII characters other than CR, looked for in ASCII pieces' bytes.
+    std::optional<AsciiFinder> finder;
+    bool lineFeed = false;
 };
 
 bool isWordChar(QChar c)
@@ -213,6 +215,69 @@ qsizetype byteAfterBreaks(const char* data, qsizetype size, qsizetype from, int 
     return p - data;
 }
 
+// The byte offset in an ASCII piece of document offset doc.
+qsizetype asciiByteOf(const char* data, qsizetype size, int doc)
+{
+    qsizetype pairs = 0;
+    const char* end = data + size;
+    for (const char* p = data; p < end; ++p) {
+        p = static_cast<const char*>(std::memchr(p, '\r', std::size_t(end - p)));
+        if (!p || p - data - pairs >= doc)
+            break;
+        pairs += p + 1 < end && p[1] == '\n';
+    }
+    return doc + pairs;
+}
+
+// Counts the CR LF pairs of an ASCII piece before a byte offset, from where it counted last
+// (offsets found one after another are near each other).
+class PairCounter
+{
+public:
+    PairCounter(const char* data, qsizetype size, bool hasCr)
+        : m_data(data), m_size(size), m_hasCr(hasCr)
+    {
+    }
+
+    qsizetype before(qsizetype byte)
+    {
+        if (!m_hasCr)
+            return 0;
+        if (byte >= m_at)
+            m_pairs += pairsIn(m_at, byte);
+        else
+            m_pairs -= pairsIn(byte, m_at);
+        m_at = byte;
+        return m_pairs;
+    }
+
+private:
+    // The pairs whose CR stands in [from, to).
+    qsizetype pairsIn(qsizetype from, qsizetype to) const
+    {
+        qsizetype pairs = 0;
+        const char* end = m_data + to;
+        for (const char* p = m_data + from; p < end; ++p) {
+            p = static_cast<const char*>(std::memchr(p, '\r', std::size_t(end - p)));
+            if (!p)
+                break;
+            pairs += p + 1 < m_data + m_size && p[1] == '\n';
+        }
+        return pairs;
+    }
+
+    const char* m_data;
+    qsizetype m_size;
+    bool m_hasCr;
+    qsizetype m_at = 0;
+    qsizetype m_pairs = 0;
+};
+
+bool isAsciiWordByte(char c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
+}
+
 // ---- Document text ----------------------------------------------------------------------
 
 std::vector<int> breakPositions(QStringView text)
@@ -223,35 +288,48 @@ std::vector<int> breakPositions(QStringView text)
     return at;
 }
 
-// Turns the CR LF, LF and CR of freshly decoded text into '\n' breaks, noting their kinds.
-void takeLineBreaks(Chunk& chunk)
+// Turns the CR LF, LF and CR of freshly decoded text into '\n' breaks, noting their kinds:
+// the stretches between breaks move up over the LF of each CR LF.
+void takeLineBreaks(Chunk& chunk, int breaks)
 {
-    if (!chunk.text.contains(u'\r')) {
-        chunk.breakAt = breakPositions(chunk.text);
-        chunk.kinds.assign(chunk.breakAt.size(), LineBreak::Lf);
-        return;
-    }
-    QChar* begin = chunk.text.data();
-    const QChar* read = begin;
-    const QChar* end = begin + chunk.text.size();
-    QChar* write = begin;
-    while (read < end) {
-        const QChar c = *read++;
-        if (c != u'\r' && c != u'\n') {
-            *write++ = c;
-            continue;
-        }
+    chunk.breakAt.reserve(std::size_t(breaks));
+    chunk.kinds.reserve(std::size_t(breaks));
+    QChar* data = chunk.text.data();
+    const QStringView text(chunk.text);
+    const qsizetype size = text.size();
+    const auto next = [&](char16_t c, qsizetype from) {
+        const qsizetype at = text.indexOf(c, from);
+        return at < 0 ? size : at;
+    };
+    qsizetype lf = next(u'\n', 0);
+    qsizetype cr = next(u'\r', 0);
+    qsizetype read = 0;
+    qsizetype write = 0;
+    const auto keep = [&](qsizetype to) {
+        if (write != read)
+            std::memmove(data + write, data + read, std::size_t(to - read) * sizeof(QChar));
+        write += to - read;
+    };
+    while (qMin(lf, cr) < size) {
+        const qsizetype at = qMin(lf, cr);
+        keep(at);
         LineBreak kind = LineBreak::Lf;
-        if (c == u'\r') {
-            const bool pair = read < end && *read == u'\n';
+        read = at + 1;
+        if (at == cr) {
+            const bool pair = read < size && data[read] == u'\n';
             kind = pair ? LineBreak::CrLf : LineBreak::Cr;
             read += pair ? 1 : 0;
         }
-        chunk.breakAt.push_back(int(write - begin));
+        chunk.breakAt.push_back(int(write));
         chunk.kinds.push_back(kind);
-        *write++ = u'\n';
+        data[write++] = u'\n';
+        if (lf < read)
+            lf = next(u'\n', read);
+        if (cr < read)
+            cr = next(u'\r', read);
     }
-    chunk.text.truncate(write - begin);
+    keep(size);
+    chunk.text.truncate(write);
 }
 
 // The document position just after break b of the chunk (b = 0: its start).
@@ -287,6 +365,74 @@ void appendEncoded(QByteArray& out, QStringView text, const LineBreak* kinds, in
     out.append(encoded.constData() + from, encoded.size() - from);
 }
 
+// A piece of its own text ('\n' breaks, one kind for each).
+Piece ownPiece(QString text, std::vector<LineBreak> kinds)
+{
+    auto chunk = std::make_shared<Chunk>();
+    chunk->breakAt = breakPositions(text);
+    chunk->text = std::move(text);
+    chunk->kinds = std::move(kinds);
+    Piece piece;
+    piece.length = int(chunk->text.size());
+    piece.breaks = int(chunk->breakAt.size());
+    piece.own = std::move(chunk);
+    return piece;
+}
+
+// Takes the text of an edited stretch as it comes and cuts it into own pieces of about
+// size characters, never between the halves of a surrogate pair; a small rest at the end
+// joins the piece before it.
+class PieceWriter
+{
+public:
+    explicit PieceWriter(qsizetype size) : m_size(size) { m_text.reserve(size + 1); }
+
+    // Text with the kinds of its breaks, one for each '\n'.
+    void append(QStringView text, const LineBreak* kinds)
+    {
+        while (!text.isEmpty()) {
+            const qsizetype take = qBound<qsizetype>(1, m_size - m_text.size(), text.size());
+            const QStringView part = text.first(take);
+            const qsizetype breaks = part.count(u'\n');
+            m_text += part;
+            m_kinds.insert(m_kinds.end(), kinds, kinds + breaks);
+            kinds += breaks;
+            text = text.sliced(take);
+            if (m_text.size() >= m_size && !m_text.back().isHighSurrogate())
+                flush();
+        }
+    }
+
+    // The pieces made, once all the text is in.
+    std::vector<Piece>& finish()
+    {
+        if (!m_text.isEmpty() && m_text.size() < m_size / 4 && !m_made.empty()) {
+            const ChunkPtr before = m_made.back().own;
+            m_text.prepend(before->text);
+            m_kinds.insert(m_kinds.begin(), before->kinds.begin(), before->kinds.end());
+            m_made.pop_back();
+        }
+        flush();
+        return m_made;
+    }
+
+private:
+    void flush()
+    {
+        if (m_text.isEmpty())
+            return;
+        m_made.push_back(ownPiece(std::move(m_text), std::move(m_kinds)));
+        m_text = QString();
+        m_text.reserve(m_size + 1);
+        m_kinds = {};
+    }
+
+    const qsizetype m_size;
+    QString m_text;
+    std::vector<LineBreak> m_kinds;
+    std::vector<Piece> m_made;
+};
+
 } // namespace
 
 // ---- The data ---------------------------------------------------------------------------
@@ -320,14 +466,14 @@ struct TextStore::Data {
     std::size_t pieceOfBreak(int b) const; // b in [0, breaks)
     int breakPosition(int b) const;
     QChar charAt(int pos) const;
+    QString edgeText(const Piece& piece, int from, int to) const;
     void appendText(QString& out, int from, int to) const;
-    void appendOld(Built& out, int from, int to) const;
+    void appendOld(PieceWriter& out, int from, int to) const;
 
     // Editing
     std::size_t firstTouched(const Span& span) const;
     int lastTouched(const Span& span) const;
     bool apply(std::vector<Span>& spans, LineBreak newBreak, const std::vector<LineBreak>* kinds);
-    void cutOwnPieces(Built& built, std::vector<Piece>& out) const;
     void appendPiece(std::vector<Piece>& out, Piece piece) const;
 
     // Saving
@@ -339,6 +485,7 @@ struct TextStore::Data {
     int searchIn(QStringView hay, int hayStart, qsizetype lowest, qsizetype highest,
                  const Search& s) const;
     int searchInPiece(std::size_t p, const Search& s) const;
+    int searchBytes(const Piece& piece, const Search& s) const;
     int searchAcross(std::size_t p, const Search& s) const;
 };
 
@@ -371,7 +518,7 @@ Chunk TextStore::Data::decode(const Piece& piece) const
 {
     const char* data = bytes.constData() + piece.byteFrom;
     Chunk chunk;
-    if (encoding == TextEncoding::Latin1) {
+    if (encoding == TextEncoding::Latin1 || piece.ascii) {
         chunk.text = QString::fromLatin1(data, piece.byteLength);
     } else if (QByteArrayView(data, piece.byteLength).startsWith("\xEF\xBB\xBF")) {
         // A byte order mark is text here; the decoder would drop it.
@@ -379,7 +526,7 @@ Chunk TextStore::Data::decode(const Piece& piece) const
     } else {
         chunk.text = QString::fromUtf8(data, piece.byteLength);
     }
-    takeLineBreaks(chunk);
+    takeLineBreaks(chunk, piece.breaks);
     return chunk;
 }
 
@@ -442,27 +589,43 @@ QChar TextStore::Data::charAt(int pos) const
     return chunkOf(piece)->text.at(pos - piece.start);
 }
 
+// Text [from, to) of an ASCII loaded piece at its start or end, from a window of its bytes
+// twice as long (a CR LF is one character), without decoding the piece.
+QString TextStore::Data::edgeText(const Piece& piece, int from, int to) const
+{
+    const qsizetype window = qMin<qsizetype>(piece.byteLength, 2 * qsizetype(to - from));
+    const char* data = bytes.constData() + piece.byteFrom;
+    if (from == 0)
+        return latin1ToDocumentText(QByteArrayView(data, window)).first(to);
+    const QString tail =
+        latin1ToDocumentText(QByteArrayView(data + piece.byteLength - window, window));
+    return tail.last(to - from);
+}
+
 void TextStore::Data::appendText(QString& out, int from, int to) const
 {
     while (from < to) {
         const Piece& piece = pieces[pieceAt(from)];
         const int until = qMin(to, piece.end());
-        out += QStringView(chunkOf(piece)->text).sliced(from - piece.start, until - from);
+        const int a = from - piece.start;
+        const int b = until - piece.start;
+        if (!piece.own && piece.ascii && b - a <= EdgeText && (a == 0 || b == piece.length))
+            out += edgeText(piece, a, b);
+        else
+            out += QStringView(chunkOf(piece)->text).sliced(a, b - a);
         from = until;
     }
 }
 
 // The text [from, to) as it is now, with the kinds of its breaks.
-void TextStore::Data::appendOld(Built& out, int from, int to) const
+void TextStore::Data::appendOld(PieceWriter& out, int from, int to) const
 {
     while (from < to) {
         const Piece& piece = pieces[pieceAt(from)];
         const int until = qMin(to, piece.end());
         const ChunkPtr chunk = chunkOf(piece);
-        out.text += QStringView(chunk->text).sliced(from - piece.start, until - from);
-        const auto kinds = chunk->kinds.begin();
-        out.kinds.insert(out.kinds.end(), kinds + breaksBefore(*chunk, from - piece.start),
-                         kinds + breaksBefore(*chunk, until - piece.start));
+        out.append(QStringView(chunk->text).sliced(from - piece.start, until - from),
+                   chunk->kinds.data() + breaksBefore(*chunk, from - piece.start));
         from = until;
     }
 }
@@ -486,36 +649,6 @@ int TextStore::Data::lastTouched(const Span& span) const
     return int(span.to > span.from ? pieceAt(span.to - 1) : firstTouched(span));
 }
 
-// Cuts text into own pieces of about pieceSize characters, never inside a surrogate pair.
-void TextStore::Data::cutOwnPieces(Built& built, std::vector<Piece>& out) const
-{
-    const qsizetype size = built.text.size();
-    const qsizetype parts = size <= 2 * pieceSize ? 1 : (size + pieceSize - 1) / pieceSize;
-    qsizetype from = 0;
-    std::size_t kind = 0;
-    for (qsizetype part = 1; part <= parts && from < size; ++part) {
-        qsizetype to = size / parts * part + qMin(part, size % parts);
-        if (to < size && built.text.at(to - 1).isHighSurrogate() &&
-            built.text.at(to).isLowSurrogate())
-            ++to;
-        if (to <= from)
-            continue; // the pair before took this part
-        auto chunk = std::make_shared<Chunk>();
-        chunk->text =
-            from == 0 && to == size ? std::move(built.text) : built.text.sliced(from, to - from);
-        chunk->breakAt = breakPositions(chunk->text);
-        const auto kinds = built.kinds.begin() + std::ptrdiff_t(kind);
-        kind += chunk->breakAt.size();
-        chunk->kinds.assign(kinds, built.kinds.begin() + std::ptrdiff_t(kind));
-        Piece piece;
-        piece.length = int(chunk->text.size());
-        piece.breaks = int(chunk->breakAt.size());
-        piece.own = std::move(chunk);
-        out.push_back(std::move(piece));
-        from = to;
-    }
-}
-
 // Adds a piece at the end of out. One starting with the second half of a surrogate pair
 // whose first half ends out is joined with that piece, so that each piece can be encoded
 // alone. (Only own pieces can have half a pair at an edge.)
@@ -527,10 +660,10 @@ void TextStore::Data::appendPiece(std::vector<Piece>& out, Piece piece) const
         out.push_back(std::move(piece));
         return;
     }
-    Built joined{before->own->text + piece.own->text, before->own->kinds};
-    joined.kinds.insert(joined.kinds.end(), piece.own->kinds.begin(), piece.own->kinds.end());
-    out.pop_back();
-    cutOwnPieces(joined, out);
+    std::vector<LineBreak> kinds = before->own->kinds;
+    kinds.insert(kinds.end(), piece.own->kinds.begin(), piece.own->kinds.end());
+    Piece joined = ownPiece(before->own->text + piece.own->text, std::move(kinds));
+    out.back() = std::move(joined);
 }
 
 // Applies the edits (clamped to be ascending and not overlapping) in one pass: the pieces
@@ -589,24 +722,23 @@ bool TextStore::Data::apply(std::vector<Span>& spans, LineBreak newBreak,
         for (; copied < first; ++copied)
             appendPiece(out, std::move(pieces[copied]));
 
-        Built built;
+        PieceWriter writer(pieceSize);
         int cursor = last >= first ? pieces[first].start : 0;
         for (std::size_t k = i; k < j; ++k) {
-            appendOld(built, cursor, spans[k].from);
-            built.text += spans[k].text;
-            for (qsizetype n = spans[k].text.count(u'\n'); n > 0; --n) {
-                const bool given = kinds && kindIndex < kinds->size();
-                built.kinds.push_back(given ? (*kinds)[kindIndex++] : newBreak);
+            appendOld(writer, cursor, spans[k].from);
+            std::vector<LineBreak> added(std::size_t(spans[k].text.count(u'\n')), newBreak);
+            for (LineBreak& kind : added) {
+                if (kinds && kindIndex < kinds->size())
+                    kind = (*kinds)[kindIndex++];
             }
+            writer.append(spans[k].text, added.data());
             cursor = spans[k].to;
         }
-        appendOld(built, cursor, last >= first ? pieces[last].end() : 0);
+        appendOld(writer, cursor, last >= first ? pieces[last].end() : 0);
 
         // From the piece before on: it may join the first new one.
         firstChanged = qMin(firstChanged, out.empty() ? 0 : out.size() - 1);
-        std::vector<Piece> made;
-        cutOwnPieces(built, made);
-        for (Piece& piece : made)
+        for (Piece& piece : writer.finish())
             appendPiece(out, std::move(piece));
         copied = last + 1;
         i = j;
@@ -679,6 +811,8 @@ int TextStore::Data::searchIn(QStringView hay, int hayStart, qsizetype lowest, q
 int TextStore::Data::searchInPiece(std::size_t p, const Search& s) const
 {
     const Piece& piece = pieces[p];
+    if (s.finder && !piece.own && piece.ascii && !(s.lineFeed && piece.hasCr))
+        return searchBytes(piece, s);
     const int from = qMax(s.from, piece.start);
     const int to = qMin(s.to, piece.end());
     const qsizetype size = s.pattern.size();
@@ -687,6 +821,52 @@ int TextStore::Data::searchInPiece(std::size_t p, const Search& s) const
     const ChunkPtr chunk = chunkOf(piece);
     const QStringView hay = QStringView(chunk->text).sliced(from - piece.start, to - from);
     return searchIn(hay, from, 0, hay.size() - size, s);
+}
+
+// A match lying wholly in an ASCII loaded piece, found in its bytes (the pattern holds no
+// CR, and no LF when the piece has a CR: a match never holds part of a break).
+int TextStore::Data::searchBytes(const Piece& piece, const Search& s) const
+{
+    const int from = qMax(s.from, piece.start) - piece.start;
+    const int to = qMin(s.to, piece.end()) - piece.start;
+    const qsizetype size = s.finder->size();
+    if (to - from < size)
+        return -1;
+    const char* data = bytes.constData() + piece.byteFrom;
+    const auto byteOf = [&](int doc) {
+        if (!piece.hasCr || doc == 0)
+            return qsizetype(doc);
+        return doc == piece.length ? piece.byteLength : asciiByteOf(data, piece.byteLength, doc);
+    };
+    const qsizetype low = byteOf(from);
+    const QByteArrayView hay(data, byteOf(to));
+    PairCounter pairs(data, piece.byteLength, piece.hasCr);
+    // The match's document position, or -1 when it is not a whole word as asked.
+    const auto accept = [&](qsizetype at) {
+        const int pos = piece.start + int(at - pairs.before(at));
+        if (!s.wholeWord)
+            return pos;
+        const qsizetype after = at + size;
+        const bool wordBefore =
+            at > 0 ? isAsciiWordByte(data[at - 1]) : isWordChar(charAt(pos - 1));
+        const bool wordAfter = after < piece.byteLength ? isAsciiWordByte(data[after])
+                                                        : isWordChar(charAt(pos + int(size)));
+        return wordBefore || wordAfter ? -1 : pos;
+    };
+    if (!s.backward) {
+        for (qsizetype at = s.finder->indexIn(hay, low); at >= 0;
+             at = s.finder->indexIn(hay, at + 1)) {
+            if (const int pos = accept(at); pos >= 0)
+                return pos;
+        }
+        return -1;
+    }
+    for (qsizetype at = s.finder->lastIndexIn(hay, hay.size() - size); at >= low;
+         at = at > low ? s.finder->lastIndexIn(hay, at - 1) : -1) {
+        if (const int pos = accept(at); pos >= 0)
+            return pos;
+    }
+    return -1;
 }
 
 // A match starting in piece p and ending after it.
@@ -733,6 +913,7 @@ bool TextStore::load(QByteArray bytes, FileFormat& format)
         piece.length = int(counts.utf16 - counts.pairs);
         piece.breaks = counts.breaks();
         piece.ascii = counts.ascii;
+        piece.hasCr = counts.carriageReturns > 0;
         utf16Length += piece.length;
         breaks += piece.breaks;
         pairs.push_back(counts.pairs);
@@ -904,6 +1085,10 @@ QByteArray TextStore::bytes(int first, qsizetype maxBytes, TextEncoding encoding
         p = d->pieceOfBreak(first - 1);
         b = first - d->pieces[p].firstLine;
     }
+    // Each piece's bytes are appended: room for the slice asked for, and the piece that
+    // passes its end.
+    const qint64 rest = qint64(d->length - d->pieces[p].start) * 3 + 2 * (d->breaks + 1);
+    out.reserve(qMin<qint64>(maxBytes, rest) + 2 * d->pieceSize);
     bool atLineStart = true;
     while (p < d->pieces.size()) {
         const Piece& piece = d->pieces[p];
@@ -932,11 +1117,21 @@ QByteArray TextStore::bytes(int first, qsizetype maxBytes, TextEncoding encoding
 int TextStore::find(QStringView pattern, int from, int to, Qt::CaseSensitivity cs, bool wholeWord,
                     bool backward) const
 {
-    Search s{pattern, qBound(0, from, d->length), qBound(0, to, d->length), cs, wholeWord,
-             backward};
+    Search s{pattern,
+             qBound(0, from, d->length),
+             qBound(0, to, d->length),
+             cs,
+             wholeWord,
+             backward,
+             std::nullopt,
+             false};
     const int size = int(qMin<qsizetype>(pattern.size(), MaxTextLength));
     if (size == 0 || qint64(s.to) - s.from < size)
         return -1;
+    if (!pattern.contains(u'\r')) {
+        s.finder = AsciiFinder::forPattern(pattern, cs);
+        s.lineFeed = pattern.contains(u'\n');
+    }
     const int lastStart = s.to - size;
     if (!backward) {
         for (std::size_t p = d->pieceAt(s.from);

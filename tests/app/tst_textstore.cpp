@@ -112,6 +112,7 @@ struct Model {
 const QStringList Characters = {"a",          "b",          "A",         "B",      "_",
                                 " ",          "7",          "\u00e9",    "\u00c9", "\u20ac",
                                 "\U0001F600", "\U00010400", "\U00010428"};
+const int AsciiCharacters = 7;
 
 QString randomText(QRandomGenerator& random, int maxLength, bool withBreaks)
 {
@@ -127,12 +128,14 @@ QByteArray randomFile(QRandomGenerator& random)
 {
     static const QList<QByteArray> breaks = {"\n", "\r\n", "\r"};
     QByteArray bytes = random.bounded(6) == 0 ? QByteArray("\xEF\xBB\xBF") : QByteArray();
+    // Plain ASCII files are searched in their bytes.
+    const int characters = random.bounded(3) == 0 ? AsciiCharacters : int(Characters.size());
     for (int n = random.bounded(60); n > 0; --n) {
         const int pick = random.bounded(10);
         if (pick < 3)
             bytes += breaks[random.bounded(3)];
         else
-            bytes += Characters[random.bounded(Characters.size())].toUtf8();
+            bytes += Characters[random.bounded(characters)].toUtf8();
     }
     const int spoil = random.bounded(12);
     const qsizetype at = random.bounded(bytes.size() + 1);

@@ -1,0 +1,199 @@
+// Benchmark of the text store on a large text held in memory: loading, reading lines,
+// saving, searching and editing, each beside a baseline doing comparable work on the same
+// bytes in the same run.
+//
+//   build/bench/bench_textstore [megabytes]   (100 when not given)
+
+#include "app/TextStore.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QRandomGenerator>
+#include <QTextStream>
+
+#include <cstring>
+#include <functional>
+
+namespace
+{
+
+struct Figure {
+    QString what;
+    double ours;
+    double baseline;
+    QString baselineName;
+    QString target;
+};
+
+double millisecondsOf(const std::function<void()>& work)
+{
+    QElapsedTimer timer;
+    timer.start();
+    work();
+    return timer.nsecsElapsed() / 1e6;
+}
+
+// Lines of 20 to 100 characters, breaks of the kind given; nonAscii puts a two-byte letter
+// in every word.
+QByteArray testText(qsizetype size, const QByteArray& lineBreak, bool nonAscii)
+{
+    QByteArray text;
+    text.reserve(size + 200);
+    QRandomGenerator random(7);
+    const QByteArray word = nonAscii ? "d\xC3\xA9jà " : "lorem ";
+    while (text.size() < size) {
+        for (int n = 20 + random.bounded(80); n > 0; n -= int(word.size()))
+            text += word;
+        text += lineBreak;
+    }
+    return text;
+}
+
+void printTable(const QList<Figure>& figures)
+{
+    QTextStream out(stdout);
+    out << QString("%1 %2 %3  %4\n")
+               .arg("measure", -44)
+               .arg("ours", 12)
+               .arg("baseline", -40)
+               .arg("target");
+    for (const Figure& f : figures) {
+        out << QString("%1 %2 %3  %4\n")
+                   .arg(f.what, -44)
+                   .arg(QString::number(f.ours, 'f', 2) + " ms", 12)
+                   .arg(QString::number(f.baseline, 'f', 2) + " ms (" + f.baselineName + ")", -40)
+                   .arg(f.target);
+    }
+    out.flush();
+}
+
+// Every slice written one after another into memory, as a save writes them to a file.
+QByteArray saveAll(const TextStore& store, TextEncoding encoding, qsizetype size)
+{
+    QByteArray all(size + size / 4, Qt::Uninitialized);
+    qsizetype written = 0;
+    for (int line = 0, next = 0; line >= 0; line = next) {
+        const QByteArray slice = store.bytes(line, 1 << 20, encoding, next);
+        std::memcpy(all.data() + written, slice.constData(), std::size_t(slice.size()));
+        written += slice.size();
+    }
+    all.truncate(written);
+    return all;
+}
+
+// The same, from the bytes themselves.
+QByteArray copyAll(const QByteArray& bytes)
+{
+    QByteArray all(bytes.size(), Qt::Uninitialized);
+    for (qsizetype from = 0; from < bytes.size(); from += 1 << 20) {
+        const QByteArray slice = bytes.mid(from, 1 << 20);
+        std::memcpy(all.data() + from, slice.constData(), std::size_t(slice.size()));
+    }
+    return all;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    const qsizetype megabytes = argc > 1 ? QByteArray(argv[1]).toLongLong() : 100;
+    const qsizetype size = megabytes << 20;
+    const QString mb = QString::number(megabytes) + " MB";
+    QList<Figure> figures;
+
+    QByteArray bytes = testText(size, "\r\n", false);
+    QByteArray copy;
+    const double copyTime = millisecondsOf([&] { copy = copyAll(bytes); });
+    copy = QByteArray();
+    double decodeTime = 0;
+    {
+        QString decoded;
+        decodeTime = millisecondsOf([&] { decoded = QString::fromUtf8(bytes); });
+    }
+
+    TextStore store;
+    FileFormat format;
+    bool loaded = false;
+    figures << Figure{"Load " + mb + " ASCII, CR LF",
+                      millisecondsOf([&] { loaded = store.load(bytes, format); }), decodeTime,
+                      "QString::fromUtf8", "1 GB < 1 s"};
+    if (!loaded)
+        qFatal("not loaded");
+
+    QByteArray saved;
+    figures << Figure{"Save " + mb + " unedited (1 MB slices)", millisecondsOf([&] {
+                          saved = saveAll(store, TextEncoding::Utf8, bytes.size());
+                      }),
+                      copyTime, "memcpy of 1 MB slices", "about memcpy"};
+    if (saved != bytes)
+        qFatal("saved bytes differ");
+    saved = QByteArray();
+
+    const int lines = store.lineCount();
+    QRandomGenerator random(1);
+    qint64 total = 0;
+    figures << Figure{"10,000 random lines read (lineText)", millisecondsOf([&] {
+                          for (int i = 0; i < 10000; ++i)
+                              total += store.lineText(int(random.bounded(lines))).size();
+                      }),
+                      0, "-", "< 0.1 ms each"};
+    const int middle = store.lineStart(lines / 2);
+    figures << Figure{"5,000 lines read on from the middle", millisecondsOf([&] {
+                          for (int i = 0; i < 5000; ++i)
+                              total += store.lineText(lines / 2 + i).size();
+                      }),
+                      0, "-", "scrolling"};
+
+    for (auto cs : {Qt::CaseSensitive, Qt::CaseInsensitive}) {
+        int found = 0;
+        const QString pattern = QStringLiteral("not in the text");
+        const double ours = millisecondsOf(
+            [&] { found = store.find(pattern, 0, store.length(), cs, false, false); });
+        const double baseline = millisecondsOf(
+            [&] { found += int(QByteArrayView(bytes).indexOf(pattern.toLatin1())); });
+        figures << Figure{QString("Find, no match, ") +
+                              (cs == Qt::CaseSensitive ? "match case" : "any case"),
+                          ours, baseline, "QByteArrayView::indexOf", "1 GB/s"};
+        if (found != -2)
+            qFatal("found what is not there");
+    }
+    figures << Figure{"Find backward, no match, match case", millisecondsOf([&] {
+                          store.find(u"not in the text", 0, store.length(), Qt::CaseSensitive,
+                                     false, true);
+                      }),
+                      0, "-", "1 GB/s"};
+
+    figures << Figure{"Type 1,000 characters in the middle", millisecondsOf([&] {
+                          for (int i = 0; i < 1000; ++i)
+                              store.replace(middle + i, middle + i, u"x", LineBreak::CrLf);
+                      }),
+                      0, "-", "< 1 ms each"};
+    std::vector<TextStore::Edit> edits;
+    for (int pos = 0; pos + 5 < store.length() && edits.size() < 100000; pos += 997)
+        edits.push_back({pos, pos + 5, QStringLiteral("ipsum")});
+    figures << Figure{"Replace 100,000 stretches at once",
+                      millisecondsOf([&] { store.replace(edits, LineBreak::CrLf); }), decodeTime,
+                      "QString::fromUtf8", "about one pass"};
+    figures << Figure{"Save " + mb + " after that", millisecondsOf([&] {
+                          saved = saveAll(store, TextEncoding::Utf8, bytes.size());
+                      }),
+                      copyTime, "memcpy of 1 MB slices", "-"};
+    saved = QByteArray();
+
+    bytes = testText(size, "\n", true);
+    {
+        QString decoded;
+        decodeTime = millisecondsOf([&] { decoded = QString::fromUtf8(bytes); });
+    }
+    figures << Figure{"Load " + mb + " UTF-8 (2-byte letters), LF",
+                      millisecondsOf([&] { store.load(bytes, format); }), decodeTime,
+                      "QString::fromUtf8", "-"};
+    figures << Figure{"Find, no match, match case, UTF-8", millisecondsOf([&] {
+                          store.find(u"not in the text", 0, store.length(), Qt::CaseSensitive,
+                                     false, false);
+                      }),
+                      0, "-", "-"};
+    printTable(figures);
+    return total > 0 ? 0 : 1;
+}
