@@ -1,13 +1,49 @@
 #include "app/AsciiSearch.h"
 
+#include <QtAlgorithms>
+#include <QtEndian>
+
 #include <cstring>
 
 namespace
 {
 
+constexpr quint64 Ones = 0x0101010101010101ULL;
+constexpr quint64 HighBits = 0x8080808080808080ULL;
+constexpr quint64 LowBits = 0x7F7F7F7F7F7F7F7FULL;
+
 uchar asciiLower(uchar c)
 {
     return c >= 'A' && c <= 'Z' ? uchar(c - 'A' + 'a') : c;
+}
+
+// 0x80 in each byte of w that is zero.
+quint64 zeroBytes(quint64 w)
+{
+    return ~(((w & LowBits) + LowBits) | w) & HighBits;
+}
+
+// Eight ASCII bytes with A-Z made a-z.
+quint64 lowerBytes(quint64 w)
+{
+    const quint64 fromA = w + Ones * (0x80 - 'A'); // high bit set from 'A' on
+    const quint64 pastZ = w + Ones * (0x80 - 'Z' - 1);
+    return w | ((fromA & ~pastZ & HighBits) >> 2);
+}
+
+// How often a character turns up in ordinary text, roughly: higher is more often.
+int commonness(uchar c, Qt::CaseSensitivity cs)
+{
+    static const char byFrequency[] = " etaoinsrhldcumfpgwybvkxjqz"; // most common first
+    const char* letter = c == 0 ? nullptr : std::strchr(byFrequency, asciiLower(c));
+    if (letter) {
+        const int rank = 100 - int(letter - byFrequency);
+        // Capitals on their own are rarer than small letters.
+        return cs == Qt::CaseSensitive && c >= 'A' && c <= 'Z' ? rank / 2 : rank;
+    }
+    if (c == '\n' || c == '\t')
+        return 60;
+    return c >= '0' && c <= '9' ? 30 : 20;
 }
 
 } // namespace
@@ -26,30 +62,42 @@ std::optional<AsciiFinder> AsciiFinder::forPattern(QStringView pattern, Qt::Case
     return AsciiFinder(bytes, cs);
 }
 
-AsciiFinder::AsciiFinder(QByteArray folded, Qt::CaseSensitivity cs) : m_pattern(std::move(folded))
+AsciiFinder::AsciiFinder(QByteArray folded, Qt::CaseSensitivity cs)
+    : m_pattern(std::move(folded)), m_cs(cs)
 {
-    for (int c = 0; c < 256; ++c)
-        m_fold[std::size_t(c)] = cs == Qt::CaseSensitive ? uchar(c) : asciiLower(uchar(c));
-    const qsizetype size = m_pattern.size();
-    m_skip.fill(size);
-    m_skipBack.fill(size);
-    // Indexed by the byte as it stands in the text: both cases of a letter move alike.
-    const auto set = [cs](std::array<qsizetype, 256>& table, char c, qsizetype distance) {
-        table[uchar(c)] = distance;
-        if (cs == Qt::CaseInsensitive && c >= 'a' && c <= 'z')
-            table[uchar(c - 'a' + 'A')] = distance;
+    const auto rarer = [&](qsizetype a, qsizetype b) {
+        return commonness(uchar(m_pattern[a]), cs) < commonness(uchar(m_pattern[b]), cs);
     };
-    for (qsizetype i = 0; i + 1 < size; ++i)
-        set(m_skip, m_pattern[i], size - 1 - i);
-    for (qsizetype i = size - 1; i >= 1; --i)
-        set(m_skipBack, m_pattern[i], i);
+    for (qsizetype i = 1; i < m_pattern.size(); ++i) {
+        if (rarer(i, m_anchor[0]))
+            m_anchor[0] = i;
+    }
+    // And the end of the pattern farther from it: letters far apart in a text repeat
+    // together less often.
+    const qsizetype end = m_pattern.size() - 1;
+    m_anchor[1] = m_anchor[0] > end - m_anchor[0] ? 0 : end;
+    for (int k = 0; k < 2; ++k)
+        m_anchorBytes[k] = Ones * uchar(m_pattern[m_anchor[k]]);
+}
+
+quint64 AsciiFinder::candidatesAt(const char* at) const
+{
+    quint64 first = qFromLittleEndian<quint64>(at + m_anchor[0]);
+    quint64 second = qFromLittleEndian<quint64>(at + m_anchor[1]);
+    if (m_cs == Qt::CaseInsensitive) {
+        first = lowerBytes(first);
+        second = lowerBytes(second);
+    }
+    return zeroBytes(first ^ m_anchorBytes[0]) & zeroBytes(second ^ m_anchorBytes[1]);
 }
 
 bool AsciiFinder::matchesAt(const char* at) const
 {
     const char* pattern = m_pattern.constData();
+    if (m_cs == Qt::CaseSensitive)
+        return std::memcmp(at, pattern, std::size_t(m_pattern.size())) == 0;
     for (qsizetype i = 0; i < m_pattern.size(); ++i) {
-        if (fold(at[i]) != uchar(pattern[i]))
+        if (asciiLower(uchar(at[i])) != uchar(pattern[i]))
             return false;
     }
     return true;
@@ -57,35 +105,40 @@ bool AsciiFinder::matchesAt(const char* at) const
 
 qsizetype AsciiFinder::indexIn(QByteArrayView hay, qsizetype from) const
 {
-    const qsizetype size = m_pattern.size();
     const char* data = hay.data();
-    const qsizetype last = hay.size() - size;
-    if (size == 1 && m_fold['A'] == 'A') {
-        if (from > last)
-            return -1;
-        const void* at = std::memchr(data + from, m_pattern[0], std::size_t(hay.size() - from));
-        return at ? static_cast<const char*>(at) - data : -1;
+    const qsizetype last = hay.size() - size();
+    qsizetype i = qMax<qsizetype>(0, from);
+    for (; i + 7 <= last; i += 8) {
+        for (quint64 hits = candidatesAt(data + i); hits != 0; hits &= hits - 1) {
+            const qsizetype at = i + qCountTrailingZeroBits(hits) / 8;
+            if (matchesAt(data + at))
+                return at;
+        }
     }
-    const uchar end = uchar(m_pattern[size - 1]);
-    for (qsizetype i = qMax<qsizetype>(0, from); i <= last;) {
-        const char c = data[i + size - 1];
-        if (fold(c) == end && matchesAt(data + i))
+    for (; i <= last; ++i) {
+        if (matchesAt(data + i))
             return i;
-        i += m_skip[uchar(c)];
     }
     return -1;
 }
 
 qsizetype AsciiFinder::lastIndexIn(QByteArrayView hay, qsizetype from) const
 {
-    const qsizetype size = m_pattern.size();
     const char* data = hay.data();
-    const uchar first = uchar(m_pattern[0]);
-    for (qsizetype i = qMin(from, hay.size() - size); i >= 0;) {
-        const char c = data[i];
-        if (fold(c) == first && matchesAt(data + i))
+    qsizetype i = qMin(from, hay.size() - size()); // the last place not yet tried
+    for (; i >= 7; i -= 8) {
+        quint64 hits = candidatesAt(data + i - 7);
+        while (hits != 0) {
+            const int bit = 63 - int(qCountLeadingZeroBits(hits));
+            const qsizetype at = i - 7 + bit / 8;
+            if (matchesAt(data + at))
+                return at;
+            hits &= ~(quint64(1) << bit);
+        }
+    }
+    for (; i >= 0; --i) {
+        if (matchesAt(data + i))
             return i;
-        i -= m_skipBack[uchar(c)];
     }
     return -1;
 }

@@ -4,12 +4,12 @@
 #include <QByteArrayView>
 #include <QStringView>
 
-#include <array>
 #include <optional>
 
-// Finds an ASCII pattern in ASCII bytes (Boyer-Moore-Horspool), comparing as
-// QString::indexOf compares such texts with cs: case-insensitively, a-z and A-Z alike and
-// every other character as itself.
+// Finds an ASCII pattern in ASCII bytes, comparing as QString::indexOf compares such texts
+// with cs: case-insensitively, a-z and A-Z alike and every other character as itself.
+// Eight places are tried at a time for two of the pattern's least common characters; the
+// whole pattern is compared only where both stand.
 class AsciiFinder
 {
 public:
@@ -25,13 +25,12 @@ public:
 private:
     AsciiFinder(QByteArray folded, Qt::CaseSensitivity cs);
 
-    uchar fold(char c) const { return m_fold[uchar(c)]; }
+    // One bit (0x80) in each byte of the eight places from at on where both characters stand.
+    quint64 candidatesAt(const char* at) const;
     bool matchesAt(const char* at) const;
 
-    QByteArray m_pattern; // folded
-    std::array<uchar, 256> m_fold{};
-    // How far the pattern may move on when the byte under its last (first) character
-    // does not let it match there.
-    std::array<qsizetype, 256> m_skip{};
-    std::array<qsizetype, 256> m_skipBack{};
+    QByteArray m_pattern; // lower case when case-insensitive
+    Qt::CaseSensitivity m_cs;
+    qsizetype m_anchor[2] = {0, 0};    // where the two characters stand in the pattern
+    quint64 m_anchorBytes[2] = {0, 0}; // each repeated eight times
 };

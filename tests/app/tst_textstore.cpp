@@ -2,6 +2,7 @@
 // kind of each break): random files and random edits with tiny pieces, so that piece edges
 // are crossed all the time, then the edge cases of loading.
 
+#include "app/AsciiSearch.h"
 #include "app/TextStore.h"
 
 #include <QRandomGenerator>
@@ -237,6 +238,7 @@ class TestTextStore : public QObject
 
 private Q_SLOTS:
     void randomFilesAndEditsMatchThePlainText();
+    void asciiSearchComparesAsIndexOf();
     void emptyFile();
     void breaksAtAndAcrossPieceEdges();
     void encodingFallsBackToOneByteACharacter();
@@ -312,6 +314,30 @@ void TestTextStore::randomFilesAndEditsMatchThePlainText()
         model.kinds.assign(model.kinds.size(), LineBreak::CrLf);
         QVERIFY2(failure("new text").isEmpty(), qPrintable(lastFailure));
     }
+}
+
+void TestTextStore::asciiSearchComparesAsIndexOf()
+{
+    QRandomGenerator random(11);
+    const QString letters = QStringLiteral("aAbB_ \n@[`{");
+    const auto randomAscii = [&](int size) {
+        QString text;
+        for (int i = 0; i < size; ++i)
+            text += letters[random.bounded(letters.size())];
+        return text;
+    };
+    for (int round = 0; round < 3000; ++round) {
+        const QString text = randomAscii(random.bounded(300));
+        const QString pattern = randomAscii(1 + random.bounded(4));
+        const auto cs = random.bounded(2) ? Qt::CaseSensitive : Qt::CaseInsensitive;
+        const qsizetype from = random.bounded(text.size() + 1);
+        const auto finder = AsciiFinder::forPattern(pattern, cs);
+        QVERIFY(finder);
+        const QByteArray bytes = text.toLatin1();
+        QCOMPARE(finder->indexIn(bytes, from), text.indexOf(pattern, from, cs));
+        QCOMPARE(finder->lastIndexIn(bytes, from), text.lastIndexOf(pattern, from, cs));
+    }
+    QVERIFY(!AsciiFinder::forPattern(u"caf\u00e9", Qt::CaseSensitive));
 }
 
 void TestTextStore::emptyFile()
