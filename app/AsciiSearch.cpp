@@ -1,26 +1,19 @@
 #include "app/AsciiSearch.h"
 
+#include "app/ByteWords.h"
+
 #include <QtAlgorithms>
-#include <QtEndian>
 
 #include <cstring>
 
 namespace
 {
 
-constexpr quint64 Ones = 0x0101010101010101ULL;
-constexpr quint64 HighBits = 0x8080808080808080ULL;
-constexpr quint64 LowBits = 0x7F7F7F7F7F7F7F7FULL;
+using namespace ByteWords;
 
 uchar asciiLower(uchar c)
 {
     return c >= 'A' && c <= 'Z' ? uchar(c - 'A' + 'a') : c;
-}
-
-// 0x80 in each byte of w that is zero.
-quint64 zeroBytes(quint64 w)
-{
-    return ~(((w & LowBits) + LowBits) | w) & HighBits;
 }
 
 // Eight ASCII bytes with A-Z made a-z.
@@ -82,8 +75,8 @@ AsciiFinder::AsciiFinder(QByteArray folded, Qt::CaseSensitivity cs)
 
 quint64 AsciiFinder::candidatesAt(const char* at) const
 {
-    quint64 first = qFromLittleEndian<quint64>(at + m_anchor[0]);
-    quint64 second = qFromLittleEndian<quint64>(at + m_anchor[1]);
+    quint64 first = load(at + m_anchor[0]);
+    quint64 second = load(at + m_anchor[1]);
     if (m_cs == Qt::CaseInsensitive) {
         first = lowerBytes(first);
         second = lowerBytes(second);

@@ -1,8 +1,7 @@
 #include "app/TextStore.h"
 
 #include "app/AsciiSearch.h"
-
-#include <QtEndian>
+#include "app/ByteWords.h"
 
 #include <algorithm>
 #include <cstring>
@@ -20,10 +19,6 @@ constexpr qsizetype DefaultPieceSize = 64 * 1024;
 constexpr int CachedChunks = 16;
 // Text this short at an edge of an ASCII piece is read from its bytes, not decoded.
 constexpr int EdgeText = 256;
-
-constexpr quint64 Ones = 0x0101010101010101ULL;
-constexpr quint64 HighBits = 0x8080808080808080ULL;
-constexpr quint64 LowBits = 0x7F7F7F7F7F7F7F7FULL;
 
 // Document text of a piece: '\n' breaks, the kind of each and where each stands.
 struct Chunk {
@@ -74,16 +69,10 @@ bool isWordChar(QChar c)
 
 // ---- Counting loaded bytes -------------------------------------------------------------
 
-// 0x80 in each byte of w that is zero, nothing elsewhere.
-quint64 zeroBytes(quint64 w)
-{
-    return ~(((w & LowBits) + LowBits) | w) & HighBits;
-}
-
-// The number of bytes marked by zeroBytes().
+// The number of bytes marked with 0x80.
 int markedBytes(quint64 marks)
 {
-    return int(((marks >> 7) * Ones) >> 56);
+    return int(((marks >> 7) * ByteWords::Ones) >> 56);
 }
 
 // What one pass over a piece of loaded bytes tells.
@@ -107,8 +96,8 @@ bool isLineSeparatorAt(const uchar* p, qsizetype available)
 // where the piece starts, for a CR LF split between words.
 void countWord(quint64 w, const uchar* p, const uchar* first, PieceCounts& counts)
 {
-    const quint64 lf = zeroBytes(w ^ (Ones * '\n'));
-    const quint64 cr = zeroBytes(w ^ (Ones * '\r'));
+    const quint64 lf = ByteWords::bytesEqualTo(w, '\n');
+    const quint64 cr = ByteWords::bytesEqualTo(w, '\r');
     if ((lf | cr) == 0)
         return;
     counts.lineFeeds += markedBytes(lf);
@@ -141,8 +130,8 @@ PieceCounts countPiece(const char* data, qsizetype size, bool& utf8)
     const auto* p = first;
     while (p < end) {
         if (end - p >= 8) {
-            const quint64 w = qFromLittleEndian<quint64>(p);
-            const bool ascii = (w & HighBits) == 0;
+            const quint64 w = ByteWords::load(p);
+            const bool ascii = (w & ByteWords::HighBits) == 0;
             if (ascii || !utf8) {
                 counts.ascii = counts.ascii && ascii;
                 countWord(w, p, first, counts);
@@ -187,6 +176,34 @@ qsizetype pieceEnd(const char* data, qsizetype size, qsizetype from, qsizetype t
     if (end < size && data[end] == '\n' && data[end - 1] == '\r')
         ++end;
     return end;
+}
+
+// The loaded bytes as pieces of about target bytes, in one pass; utf8 tells whether they
+// are UTF-8 text, else the pieces are one byte a character.
+std::vector<Piece> cutIntoPieces(QByteArrayView bytes, qsizetype target, bool& utf8)
+{
+    const char* data = bytes.data();
+    std::vector<Piece> pieces;
+    pieces.reserve(std::size_t(bytes.size() / target + 1));
+    std::vector<int> pairs; // of each piece: one byte a character, a piece is its bytes less these
+    pairs.reserve(pieces.capacity());
+    for (qsizetype from = 0; from < bytes.size();) {
+        const qsizetype end = pieceEnd(data, bytes.size(), from, target);
+        const PieceCounts counts = countPiece(data + from, end - from, utf8);
+        Piece piece;
+        piece.byteFrom = from;
+        piece.byteLength = end - from;
+        piece.length = int(counts.utf16 - counts.pairs);
+        piece.breaks = counts.breaks();
+        piece.ascii = counts.ascii;
+        piece.hasCr = counts.carriageReturns > 0;
+        pieces.push_back(std::move(piece));
+        pairs.push_back(counts.pairs);
+        from = end;
+    }
+    for (std::size_t i = 0; !utf8 && i < pieces.size(); ++i)
+        pieces[i].length = int(pieces[i].byteLength - pairs[i]);
+    return pieces;
 }
 
 // The offset in data just after count more breaks from from on (at most size).
@@ -459,7 +476,6 @@ struct TextStore::Data {
     void reindexFrom(std::size_t first);
     Chunk decode(const Piece& piece) const;
     ChunkPtr chunkOf(const Piece& piece) const;
-    ChunkPtr chunkOf(std::size_t p) const { return chunkOf(pieces[p]); }
     bool endsWithBreak(const Piece& piece) const;
 
     std::size_t pieceAt(int pos) const;    // pos in [0, length)
@@ -471,8 +487,19 @@ struct TextStore::Data {
     void appendOld(PieceWriter& out, int from, int to) const;
 
     // Editing
+    struct Cluster {
+        int first; // pieces [first, last]
+        int last;
+        std::size_t spanBegin; // edits [spanBegin, spanEnd)
+        std::size_t spanEnd;
+    };
     std::size_t firstTouched(const Span& span) const;
     int lastTouched(const Span& span) const;
+    bool settleEdits(std::vector<Span>& spans) const;
+    Cluster clusterFrom(const std::vector<Span>& spans, std::size_t first, int free) const;
+    void writeCluster(const Cluster& c, const std::vector<Span>& spans, LineBreak newBreak,
+                      const std::vector<LineBreak>* kinds, std::size_t& kindIndex,
+                      PieceWriter& writer) const;
     bool apply(std::vector<Span>& spans, LineBreak newBreak, const std::vector<LineBreak>* kinds);
     void appendPiece(std::vector<Piece>& out, Piece piece) const;
 
@@ -666,12 +693,9 @@ void TextStore::Data::appendPiece(std::vector<Piece>& out, Piece piece) const
     out.back() = std::move(joined);
 }
 
-// Applies the edits (clamped to be ascending and not overlapping) in one pass: the pieces
-// that edits touch (together with a neighbour when what is left would be small) are
-// rebuilt as own pieces, edits touching the same or neighbouring pieces together; all
-// other pieces stay as they are.
-bool TextStore::Data::apply(std::vector<Span>& spans, LineBreak newBreak,
-                            const std::vector<LineBreak>* kinds)
+// Clamps the edits to be ascending and not overlapping and drops those that change
+// nothing; false when the text could grow past MaxTextLength.
+bool TextStore::Data::settleEdits(std::vector<Span>& spans) const
 {
     qint64 grownLength = length;
     qint64 grownBreaks = breaks;
@@ -683,68 +707,88 @@ bool TextStore::Data::apply(std::vector<Span>& spans, LineBreak newBreak,
         grownLength += span.text.size() - (span.to - span.from);
         grownBreaks += span.text.count(u'\n');
     }
-    if (grownLength + grownBreaks > MaxTextLength)
-        return false;
     spans.erase(std::remove_if(spans.begin(), spans.end(),
                                [](const Span& s) { return s.from == s.to && s.text.isEmpty(); }),
                 spans.end());
+    return grownLength + grownBreaks <= MaxTextLength;
+}
+
+// The pieces that the edits from spans[first] on rebuild together: those they touch, joined
+// while the next edit touches the same piece or the one after, and a neighbour more while
+// the result would be small. Pieces before `free` are taken already.
+TextStore::Data::Cluster TextStore::Data::clusterFrom(const std::vector<Span>& spans,
+                                                      std::size_t first, int free) const
+{
+    Cluster c{int(firstTouched(spans[first])), lastTouched(spans[first]), first, first};
+    qint64 growth = 0;
+    for (;;) {
+        for (; c.spanEnd < spans.size() && int(firstTouched(spans[c.spanEnd])) <= c.last + 1;
+             ++c.spanEnd) {
+            const Span& span = spans[c.spanEnd];
+            c.last = qMax(c.last, lastTouched(span));
+            growth += span.text.size() - (span.to - span.from);
+        }
+        const qint64 old = c.last >= c.first ? pieces[c.last].end() - pieces[c.first].start : 0;
+        if (old + growth >= pieceSize / 4)
+            return c;
+        if (c.last + 1 < int(pieces.size()))
+            ++c.last;
+        else if (c.first > free)
+            --c.first;
+        else
+            return c;
+    }
+}
+
+// The text of the cluster's pieces with its edits made, into writer. The breaks an edit
+// brings take the kinds given, in order, then newBreak.
+void TextStore::Data::writeCluster(const Cluster& c, const std::vector<Span>& spans,
+                                   LineBreak newBreak, const std::vector<LineBreak>* kinds,
+                                   std::size_t& kindIndex, PieceWriter& writer) const
+{
+    int cursor = c.last >= c.first ? pieces[c.first].start : 0;
+    for (std::size_t k = c.spanBegin; k < c.spanEnd; ++k) {
+        appendOld(writer, cursor, spans[k].from);
+        std::vector<LineBreak> added(std::size_t(spans[k].text.count(u'\n')), newBreak);
+        for (LineBreak& kind : added) {
+            if (kinds && kindIndex < kinds->size())
+                kind = (*kinds)[kindIndex++];
+        }
+        writer.append(spans[k].text, added.data());
+        cursor = spans[k].to;
+    }
+    appendOld(writer, cursor, c.last >= c.first ? pieces[c.last].end() : 0);
+}
+
+// Makes the edits in one pass: the pieces they touch are rebuilt as own pieces, cluster by
+// cluster; all other pieces stay as they are.
+bool TextStore::Data::apply(std::vector<Span>& spans, LineBreak newBreak,
+                            const std::vector<LineBreak>* kinds)
+{
+    if (!settleEdits(spans))
+        return false;
     if (spans.empty())
         return true;
-
-    const qsizetype smallest = pieceSize / 4;
-    const int count = int(pieces.size());
     std::vector<Piece> out;
     out.reserve(pieces.size() + 8);
     std::size_t firstChanged = pieces.size();
     std::size_t kindIndex = 0;
-    int copied = 0; // pieces before this one are in out or rebuilt
+    int taken = 0; // the pieces before this one are in out or rebuilt
     for (std::size_t i = 0; i < spans.size();) {
-        int first = int(firstTouched(spans[i]));
-        int last = lastTouched(spans[i]);
-        std::size_t j = i + 1;
-        qint64 growth = spans[i].text.size() - (spans[i].to - spans[i].from);
-        for (;;) {
-            while (j < spans.size() && int(firstTouched(spans[j])) <= last + 1) {
-                last = qMax(last, lastTouched(spans[j]));
-                growth += spans[j].text.size() - (spans[j].to - spans[j].from);
-                ++j;
-            }
-            const qint64 old = last >= first ? pieces[last].end() - pieces[first].start : 0;
-            if (old + growth >= smallest)
-                break;
-            if (last + 1 < count)
-                ++last;
-            else if (first > copied)
-                --first;
-            else
-                break;
-        }
-        for (; copied < first; ++copied)
-            appendPiece(out, std::move(pieces[copied]));
-
+        const Cluster c = clusterFrom(spans, i, taken);
+        for (; taken < c.first; ++taken)
+            appendPiece(out, std::move(pieces[taken]));
         PieceWriter writer(pieceSize);
-        int cursor = last >= first ? pieces[first].start : 0;
-        for (std::size_t k = i; k < j; ++k) {
-            appendOld(writer, cursor, spans[k].from);
-            std::vector<LineBreak> added(std::size_t(spans[k].text.count(u'\n')), newBreak);
-            for (LineBreak& kind : added) {
-                if (kinds && kindIndex < kinds->size())
-                    kind = (*kinds)[kindIndex++];
-            }
-            writer.append(spans[k].text, added.data());
-            cursor = spans[k].to;
-        }
-        appendOld(writer, cursor, last >= first ? pieces[last].end() : 0);
-
+        writeCluster(c, spans, newBreak, kinds, kindIndex, writer);
         // From the piece before on: it may join the first new one.
         firstChanged = qMin(firstChanged, out.empty() ? 0 : out.size() - 1);
         for (Piece& piece : writer.finish())
             appendPiece(out, std::move(piece));
-        copied = last + 1;
-        i = j;
+        taken = c.last + 1;
+        i = c.spanEnd;
     }
-    for (; copied < count; ++copied)
-        appendPiece(out, std::move(pieces[copied]));
+    for (; taken < int(pieces.size()); ++taken)
+        appendPiece(out, std::move(pieces[taken]));
     pieces = std::move(out);
     reindexFrom(firstChanged);
     return true;
@@ -895,40 +939,12 @@ bool TextStore::load(QByteArray bytes, FileFormat& format)
 {
     d->clear();
     format = FileFormat();
-    const char* data = bytes.constData();
-    const qsizetype size = bytes.size();
     bool utf8 = true;
-    std::vector<Piece> pieces;
-    pieces.reserve(std::size_t(size / d->pieceSize + 1));
-    std::vector<int> pairs; // per piece: a Latin-1 piece is as long as its bytes less these
-    pairs.reserve(pieces.capacity());
-    qint64 utf16Length = 0;
-    qint64 breaks = 0;
-    for (qsizetype from = 0; from < size;) {
-        const qsizetype end = pieceEnd(data, size, from, d->pieceSize);
-        const PieceCounts counts = countPiece(data + from, end - from, utf8);
-        Piece piece;
-        piece.byteFrom = from;
-        piece.byteLength = end - from;
-        piece.length = int(counts.utf16 - counts.pairs);
-        piece.breaks = counts.breaks();
-        piece.ascii = counts.ascii;
-        piece.hasCr = counts.carriageReturns > 0;
-        utf16Length += piece.length;
-        breaks += piece.breaks;
-        pairs.push_back(counts.pairs);
-        pieces.push_back(std::move(piece));
-        from = end;
-    }
-    qint64 total = utf16Length;
-    if (!utf8) {
-        total = 0;
-        for (std::size_t i = 0; i < pieces.size(); ++i) {
-            pieces[i].length = int(pieces[i].byteLength - pairs[i]);
-            total += pieces[i].length;
-        }
-    }
-    if (total + breaks > MaxTextLength)
+    std::vector<Piece> pieces = cutIntoPieces(bytes, d->pieceSize, utf8);
+    qint64 total = 0;
+    for (const Piece& piece : pieces)
+        total += qint64(piece.length) + piece.breaks;
+    if (total > MaxTextLength)
         return false;
 
     d->bytes = std::move(bytes);

@@ -239,7 +239,7 @@ class TestTextStore : public QObject
 private Q_SLOTS:
     void randomFilesAndEditsMatchThePlainText();
     void asciiSearchComparesAsIndexOf();
-    void emptyFile();
+    void emptyFileAndOnlyBreaks();
     void breaksAtAndAcrossPieceEdges();
     void encodingFallsBackToOneByteACharacter();
     void oneVeryLongLine();
@@ -340,7 +340,7 @@ void TestTextStore::asciiSearchComparesAsIndexOf()
     QVERIFY(!AsciiFinder::forPattern(u"caf\u00e9", Qt::CaseSensitive));
 }
 
-void TestTextStore::emptyFile()
+void TestTextStore::emptyFileAndOnlyBreaks()
 {
     TextStore store;
     FileFormat format{TextEncoding::Latin1, LineBreak::Cr};
@@ -359,6 +359,16 @@ void TestTextStore::emptyFile()
     QCOMPARE(next, -1);
     QVERIFY(store.replace(0, 0, u"x\ny", LineBreak::CrLf));
     QCOMPARE(store.bytes(0, 100, TextEncoding::Utf8, next), QByteArray("x\r\ny"));
+
+    TextStore breaks(1);
+    QVERIFY(breaks.load("\r\r\n\n", format));
+    QCOMPARE(format.lineBreak, LineBreak::Cr);
+    QCOMPARE(breaks.length(), 3);
+    QCOMPARE(breaks.lineCount(), 4);
+    QCOMPARE(breaks.lineStart(3), 3);
+    QCOMPARE(breaks.lineText(1), QString());
+    QCOMPARE(breaks.bytes(1, 1, TextEncoding::Utf8, next), QByteArray("\r\n"));
+    QCOMPARE(next, 2);
 }
 
 void TestTextStore::breaksAtAndAcrossPieceEdges()
