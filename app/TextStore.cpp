@@ -59,7 +59,7 @@ struct Search {
     bool backward = false;
     // For patterns of ASCII characters other than CR, looked for in ASCII pieces' bytes.
     std::optional<AsciiFinder> finder;
-    bool lineFeed = false;
+    mutable QByteArray documentBytes; // of the piece searched, when it has a CR
 };
 
 bool isWordChar(QChar c)
@@ -232,6 +232,26 @@ qsizetype byteAfterBreaks(const char* data, qsizetype size, qsizetype from, int 
     return p - data;
 }
 
+// ASCII bytes as document text: each CR LF and CR a '\n', in one pass.
+void toDocumentBytes(QByteArrayView bytes, QByteArray& into)
+{
+    into.resize(bytes.size());
+    char* write = into.data();
+    const char* read = bytes.data();
+    const char* end = read + bytes.size();
+    while (read < end) {
+        const void* found = std::memchr(read, '\r', std::size_t(end - read));
+        const char* cr = found ? static_cast<const char*>(found) : end;
+        std::memmove(write, read, std::size_t(cr - read));
+        write += cr - read;
+        if (cr == end)
+            break;
+        *write++ = '\n';
+        read = cr + 1 < end && cr[1] == '\n' ? cr + 2 : cr + 1;
+    }
+    into.truncate(write - into.data());
+}
+
 // The byte offset in an ASCII piece of document offset doc.
 qsizetype asciiByteOf(const char* data, qsizetype size, int doc)
 {
@@ -251,14 +271,14 @@ qsizetype asciiByteOf(const char* data, qsizetype size, int doc)
 class PairCounter
 {
 public:
-    PairCounter(const char* data, qsizetype size, bool hasCr)
-        : m_data(data), m_size(size), m_hasCr(hasCr)
+    PairCounter(const char* data, qsizetype size, bool counting)
+        : m_data(data), m_size(size), m_counting(counting)
     {
     }
 
     qsizetype before(qsizetype byte)
     {
-        if (!m_hasCr)
+        if (!m_counting)
             return 0;
         if (byte >= m_at)
             m_pairs += pairsIn(m_at, byte);
@@ -285,7 +305,7 @@ private:
 
     const char* m_data;
     qsizetype m_size;
-    bool m_hasCr;
+    bool m_counting; // false: no pairs to count
     qsizetype m_at = 0;
     qsizetype m_pairs = 0;
 };
@@ -855,7 +875,7 @@ int TextStore::Data::searchIn(QStringView hay, int hayStart, qsizetype lowest, q
 int TextStore::Data::searchInPiece(std::size_t p, const Search& s) const
 {
     const Piece& piece = pieces[p];
-    if (s.finder && !piece.own && piece.ascii && !(s.lineFeed && piece.hasCr))
+    if (s.finder && !piece.own && piece.ascii)
         return searchBytes(piece, s);
     const int from = qMax(s.from, piece.start);
     const int to = qMin(s.to, piece.end());
@@ -867,8 +887,9 @@ int TextStore::Data::searchInPiece(std::size_t p, const Search& s) const
     return searchIn(hay, from, 0, hay.size() - size, s);
 }
 
-// A match lying wholly in an ASCII loaded piece, found in its bytes (the pattern holds no
-// CR, and no LF when the piece has a CR: a match never holds part of a break).
+// A match lying wholly in an ASCII loaded piece, found in its bytes. Positions there are
+// bytes less the CR LF pairs before them; for a pattern with a '\n' the bytes of a piece
+// with a CR are first made document text.
 int TextStore::Data::searchBytes(const Piece& piece, const Search& s) const
 {
     const int from = qMax(s.from, piece.start) - piece.start;
@@ -876,25 +897,30 @@ int TextStore::Data::searchBytes(const Piece& piece, const Search& s) const
     const qsizetype size = s.finder->size();
     if (to - from < size)
         return -1;
-    const char* data = bytes.constData() + piece.byteFrom;
+    QByteArrayView text(bytes.constData() + piece.byteFrom, piece.byteLength);
+    const bool pairs = piece.hasCr && !s.pattern.contains(u'\n');
+    if (piece.hasCr && !pairs) {
+        toDocumentBytes(text, s.documentBytes);
+        text = s.documentBytes;
+    }
     const auto byteOf = [&](int doc) {
-        if (!piece.hasCr || doc == 0)
+        if (!pairs || doc == 0)
             return qsizetype(doc);
-        return doc == piece.length ? piece.byteLength : asciiByteOf(data, piece.byteLength, doc);
+        return doc == piece.length ? text.size() : asciiByteOf(text.data(), text.size(), doc);
     };
+    PairCounter counter(text.data(), text.size(), pairs);
     const qsizetype low = byteOf(from);
-    const QByteArrayView hay(data, byteOf(to));
-    PairCounter pairs(data, piece.byteLength, piece.hasCr);
+    const QByteArrayView hay = text.first(byteOf(to));
     // The match's document position, or -1 when it is not a whole word as asked.
     const auto accept = [&](qsizetype at) {
-        const int pos = piece.start + int(at - pairs.before(at));
+        const int pos = piece.start + int(at - counter.before(at));
         if (!s.wholeWord)
             return pos;
         const qsizetype after = at + size;
         const bool wordBefore =
-            at > 0 ? isAsciiWordByte(data[at - 1]) : isWordChar(charAt(pos - 1));
-        const bool wordAfter = after < piece.byteLength ? isAsciiWordByte(data[after])
-                                                        : isWordChar(charAt(pos + int(size)));
+            at > 0 ? isAsciiWordByte(text[at - 1]) : isWordChar(charAt(pos - 1));
+        const bool wordAfter = after < text.size() ? isAsciiWordByte(text[after])
+                                                   : isWordChar(charAt(pos + int(size)));
         return wordBefore || wordAfter ? -1 : pos;
     };
     if (!s.backward) {
@@ -1133,21 +1159,18 @@ QByteArray TextStore::bytes(int first, qsizetype maxBytes, TextEncoding encoding
 int TextStore::find(QStringView pattern, int from, int to, Qt::CaseSensitivity cs, bool wholeWord,
                     bool backward) const
 {
-    Search s{pattern,
-             qBound(0, from, d->length),
-             qBound(0, to, d->length),
-             cs,
-             wholeWord,
-             backward,
-             std::nullopt,
-             false};
+    Search s;
+    s.pattern = pattern;
+    s.from = qBound(0, from, d->length);
+    s.to = qBound(0, to, d->length);
+    s.cs = cs;
+    s.wholeWord = wholeWord;
+    s.backward = backward;
     const int size = int(qMin<qsizetype>(pattern.size(), MaxTextLength));
     if (size == 0 || qint64(s.to) - s.from < size)
         return -1;
-    if (!pattern.contains(u'\r')) {
+    if (!pattern.contains(u'\r'))
         s.finder = AsciiFinder::forPattern(pattern, cs);
-        s.lineFeed = pattern.contains(u'\n');
-    }
     const int lastStart = s.to - size;
     if (!backward) {
         for (std::size_t p = d->pieceAt(s.from);
