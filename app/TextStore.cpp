@@ -118,6 +118,25 @@ void countByte(const uchar* p, const uchar* first, PieceCounts& counts)
     }
 }
 
+// Counts the character at p (a byte once utf8 is false); returns where the next one starts.
+const uchar* countCharacter(const uchar* p, const uchar* first, const uchar* end,
+                            PieceCounts& counts, bool& utf8)
+{
+    if (*p < 0x80) {
+        countByte(p, first, counts);
+        ++counts.utf16;
+        return p + 1;
+    }
+    counts.ascii = false;
+    const int length = utf8 && !isLineSeparatorAt(p, end - p) ? utf8CharLength(p, end - p) : 0;
+    if (length == 0) {
+        utf8 = false;
+        return p + 1;
+    }
+    counts.utf16 += length == 4 ? 2 : 1;
+    return p + length;
+}
+
 // One pass over a piece, eight bytes at a time while they are ASCII. While utf8 holds the
 // bytes are checked as UTF-8 too; it turns false for good at the first byte that is not
 // part of a well-formed character, or that starts U+2028 or U+2029 (a text holding those
@@ -140,21 +159,9 @@ PieceCounts countPiece(const char* data, qsizetype size, bool& utf8)
                 continue;
             }
         }
-        if (*p < 0x80) {
-            countByte(p, first, counts);
-            ++counts.utf16;
-            ++p;
-            continue;
-        }
-        counts.ascii = false;
-        const int length = utf8 && !isLineSeparatorAt(p, end - p) ? utf8CharLength(p, end - p) : 0;
-        if (length == 0) {
-            utf8 = false;
-            ++p;
-            continue;
-        }
-        counts.utf16 += length == 4 ? 2 : 1;
-        p += length;
+        // Eight bytes or so a character at a time.
+        for (const auto* stop = qMin(end, p + 8); p < stop;)
+            p = countCharacter(p, first, end, counts, utf8);
     }
     return counts;
 }
