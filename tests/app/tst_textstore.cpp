@@ -156,8 +156,8 @@ std::pair<int, int> randomRange(QRandomGenerator& random, int length)
     return {qMin(a, b), qMax(a, b)};
 }
 
-// The first way in which the store differs from the model, or nothing.
-QString difference(const TextStore& store, const Model& model, QRandomGenerator& random)
+// How the store's text, lines and breaks differ from the model, or nothing.
+QString differenceInText(const TextStore& store, const Model& model, QRandomGenerator& random)
 {
     const int length = int(model.text.size());
     const QStringList lines = model.text.split(u'\n');
@@ -187,8 +187,14 @@ QString difference(const TextStore& store, const Model& model, QRandomGenerator&
             store.lineBreaks(from, to) != model.kindsIn(from, to))
             return QString("range %1-%2").arg(from).arg(to);
     }
+    return {};
+}
+
+// How the bytes of the store differ from those of the model, in small slices (each ending
+// with a whole line) and at once.
+QString differenceInBytes(const TextStore& store, const Model& model, QRandomGenerator& random)
+{
     for (TextEncoding as : {TextEncoding::Utf8, TextEncoding::Latin1}) {
-        // In small slices, each ending with a whole line, and at once.
         QByteArray joined;
         int next = 0;
         for (int first = 0; first >= 0; first = next) {
@@ -197,9 +203,15 @@ QString difference(const TextStore& store, const Model& model, QRandomGenerator&
                 return QString("bytes up to line %1").arg(next);
         }
         if (joined != model.bytes(as) || store.bytes(0, 1 << 30, as, next) != joined || next != -1)
-            return "bytes " + joined.toHex() + " model " + model.bytes(as).toHex() + " as " +
-                   QString::number(int(as));
+            return "bytes " + joined.toHex() + ", not " + model.bytes(as).toHex();
     }
+    return {};
+}
+
+// A search whose result differs from that in the model, or nothing.
+QString differenceInSearches(const TextStore& store, const Model& model, QRandomGenerator& random)
+{
+    const int length = int(model.text.size());
     for (int n = 0; n < 12; ++n) {
         const int start = random.bounded(length + 1);
         QString pattern = random.bounded(3) == 0 ? randomText(random, 3, true)
@@ -228,6 +240,17 @@ QString difference(const TextStore& store, const Model& model, QRandomGenerator&
                 .arg(expected);
     }
     return {};
+}
+
+// The first way in which the store differs from the model, or nothing.
+QString difference(const TextStore& store, const Model& model, QRandomGenerator& random)
+{
+    QString what = differenceInText(store, model, random);
+    if (what.isEmpty())
+        what = differenceInBytes(store, model, random);
+    if (what.isEmpty())
+        what = differenceInSearches(store, model, random);
+    return what;
 }
 
 } // namespace
