@@ -398,7 +398,8 @@ bool TextStore::Data::apply(std::vector<Span>& spans, LineBreak newBreak,
 void TextStore::Data::appendBytes(QByteArray& out, const Piece& piece, int b0, int b1,
                                   TextEncoding wanted) const
 {
-    if (!piece.own && wanted == encoding) {
+    // Loaded bytes go as they are in their own encoding (ASCII is the same in both).
+    if (!piece.own && (wanted == encoding || piece.ascii)) {
         const char* data = bytes.constData() + piece.byteFrom;
         const qsizetype from = byteAfterBreaks(data, piece.byteLength, 0, b0);
         const qsizetype to =
