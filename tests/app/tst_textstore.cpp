@@ -125,13 +125,13 @@ QString randomText(QRandomGenerator& random, int maxLength, bool withBreaks)
     return text;
 }
 
-QByteArray randomFile(QRandomGenerator& random)
+QByteArray randomFile(QRandomGenerator& random, int pieces)
 {
     static const QList<QByteArray> breaks = {"\n", "\r\n", "\r"};
     QByteArray bytes = random.bounded(6) == 0 ? QByteArray("\xEF\xBB\xBF") : QByteArray();
     // Plain ASCII files are searched in their bytes.
     const int characters = random.bounded(3) == 0 ? AsciiCharacters : int(Characters.size());
-    for (int n = random.bounded(60); n > 0; --n) {
+    for (int n = random.bounded(pieces * 60); n > 0; --n) {
         const int pick = random.bounded(10);
         if (pick < 3)
             bytes += breaks[random.bounded(3)];
@@ -272,8 +272,10 @@ void TestTextStore::randomFilesAndEditsMatchThePlainText()
 {
     for (quint32 seed = 1; seed <= 300; ++seed) {
         QRandomGenerator random(seed);
-        const QByteArray original = randomFile(random);
-        TextStore store(1 + random.bounded(9));
+        // Mostly tiny pieces; some files of a few pieces of some size.
+        const bool tiny = random.bounded(4) != 0;
+        const QByteArray original = randomFile(random, tiny ? 1 : 4);
+        TextStore store(tiny ? 1 + random.bounded(9) : 40 + random.bounded(60));
         FileFormat format;
         QVERIFY(store.load(original, format));
         Model model = Model::fromBytes(original);
