@@ -43,37 +43,6 @@ bool everyLineFeedAfterCarriageReturn(QByteArrayView bytes)
 
 } // namespace
 
-// No overlong forms, surrogates or values past U+10FFFF.
-int utf8CharLength(const uchar* data, qsizetype available)
-{
-    const uchar lead = data[0];
-    int length = 0;
-    uchar low = 0x80; // the range of the second byte
-    uchar high = 0xBF;
-    if (lead < 0x80) {
-        return 1;
-    } else if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        low = lead == 0xE0 ? 0xA0 : 0x80;
-        high = lead == 0xED ? 0x9F : 0xBF;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        low = lead == 0xF0 ? 0x90 : 0x80;
-        high = lead == 0xF4 ? 0x8F : 0xBF;
-    } else {
-        return 0;
-    }
-    if (available < length || data[1] < low || data[1] > high)
-        return 0;
-    for (int k = 2; k < length; ++k) {
-        if ((data[k] & 0xC0) != 0x80)
-            return 0;
-    }
-    return length;
-}
-
 LineBreak detectLineBreak(QByteArrayView bytes)
 {
     for (qsizetype i = 0; i < bytes.size(); ++i) {

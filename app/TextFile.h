@@ -18,8 +18,37 @@ struct FileFormat {
 };
 
 // The length in bytes of the well-formed UTF-8 character that data starts with (available > 0
-// bytes on), or 0 when it is not one.
-int utf8CharLength(const uchar* data, qsizetype available);
+// bytes on), or 0 when it is not one: no overlong forms, surrogates or values past U+10FFFF.
+// (Inline: loading checks every character of a file.)
+inline int utf8CharLength(const uchar* data, qsizetype available)
+{
+    const uchar lead = data[0];
+    int length = 0;
+    uchar low = 0x80; // the range of the second byte
+    uchar high = 0xBF;
+    if (lead < 0x80) {
+        return 1;
+    } else if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        low = lead == 0xE0 ? 0xA0 : 0x80;
+        high = lead == 0xED ? 0x9F : 0xBF;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        low = lead == 0xF0 ? 0x90 : 0x80;
+        high = lead == 0xF4 ? 0x8F : 0xBF;
+    } else {
+        return 0;
+    }
+    if (available < length || data[1] < low || data[1] > high)
+        return 0;
+    for (int k = 2; k < length; ++k) {
+        if ((data[k] & 0xC0) != 0x80)
+            return 0;
+    }
+    return length;
+}
 
 // The line-break style of the first line break in the bytes; LF when there is none.
 LineBreak detectLineBreak(QByteArrayView bytes);

@@ -1,6 +1,7 @@
 #include "app/TextStore.h"
 
-#include <QtEndian>
+#include "app/AsciiSearch.h"
+#include "app/TextPieces.h"
 
 #include <algorithm>
 #include <cstring>
@@ -11,48 +12,21 @@
 // where it starts in both, so that a position or a line is found by binary search. Loaded
 // pieces are decoded when read, and the last few decodings are kept.
 
+using namespace TextPieces;
+
 namespace
 {
 
 constexpr qsizetype DefaultPieceSize = 64 * 1024;
 constexpr int CachedChunks = 16;
-
-constexpr quint64 Ones = 0x0101010101010101ULL;
-constexpr quint64 HighBits = 0x8080808080808080ULL;
-constexpr quint64 LowBits = 0x7F7F7F7F7F7F7F7FULL;
-
-// Document text of a piece: '\n' breaks, the kind of each and where each stands.
-struct Chunk {
-    QString text;
-    std::vector<LineBreak> kinds;
-    std::vector<int> breakAt;
-};
-using ChunkPtr = std::shared_ptr<const Chunk>;
-
-struct Piece {
-    ChunkPtr own; // null: the loaded bytes [byteFrom, byteFrom + byteLength)
-    qsizetype byteFrom = 0;
-    qsizetype byteLength = 0;
-    int start = 0;     // document position of its first character
-    int firstLine = 0; // breaks before it
-    int length = 0;
-    int breaks = 0;
-    bool ascii = false; // loaded bytes all below 0x80
-
-    int end() const { return start + length; }
-};
+// Text this short at an edge of an ASCII piece is read from its bytes, not decoded.
+constexpr int EdgeText = 256;
 
 // One edit, its text seen where it lies.
 struct Span {
     int from = 0;
     int to = 0;
     QStringView text;
-};
-
-// Text being built by an edit, with the kind of each of its breaks.
-struct Built {
-    QString text;
-    std::vector<LineBreak> kinds;
 };
 
 // What a search looks for.
@@ -63,228 +37,14 @@ struct Search {
     Qt::CaseSensitivity cs = Qt::CaseSensitive;
     bool wholeWord = false;
     bool backward = false;
+    // For patterns of ASCII characters other than CR, looked for in ASCII pieces' bytes.
+    std::optional<AsciiFinder> finder;
+    mutable QByteArray documentBytes; // of the piece searched, when it has a CR
 };
 
 bool isWordChar(QChar c)
 {
     return c.isLetterOrNumber() || c == u'_';
-}
-
-// ---- Counting loaded bytes -------------------------------------------------------------
-
-// 0x80 in each byte of w that is zero, nothing elsewhere.
-quint64 zeroBytes(quint64 w)
-{
-    return ~(((w & LowBits) + LowBits) | w) & HighBits;
-}
-
-// The number of bytes marked by zeroBytes().
-int markedBytes(quint64 marks)
-{
-    return int(((marks >> 7) * Ones) >> 56);
-}
-
-// What one pass over a piece of loaded bytes tells.
-struct PieceCounts {
-    qsizetype utf16 = 0; // UTF-16 length, a CR LF counting two
-    int lineFeeds = 0;
-    int carriageReturns = 0;
-    int pairs = 0; // CR LF
-    bool ascii = true;
-
-    int breaks() const { return lineFeeds + carriageReturns - pairs; }
-};
-
-bool isLineSeparatorAt(const uchar* p, qsizetype available)
-{
-    // U+2028 and U+2029: E2 80 A8 and E2 80 A9.
-    return available >= 3 && p[0] == 0xE2 && p[1] == 0x80 && (p[2] == 0xA8 || p[2] == 0xA9);
-}
-
-// Counts the breaks of eight ASCII (or, once UTF-8 is given up, any) bytes at p; first is
-// where the piece starts, for a CR LF split between words.
-void countWord(quint64 w, const uchar* p, const uchar* first, PieceCounts& counts)
-{
-    const quint64 lf = zeroBytes(w ^ (Ones * '\n'));
-    const quint64 cr = zeroBytes(w ^ (Ones * '\r'));
-    if ((lf | cr) == 0)
-        return;
-    counts.lineFeeds += markedBytes(lf);
-    counts.carriageReturns += markedBytes(cr);
-    counts.pairs += markedBytes(cr & (lf >> 8));
-    if ((lf & 0x80) && p > first && p[-1] == '\r')
-        ++counts.pairs;
-}
-
-void countByte(const uchar* p, const uchar* first, PieceCounts& counts)
-{
-    if (*p == '\n') {
-        ++counts.lineFeeds;
-        if (p > first && p[-1] == '\r')
-            ++counts.pairs;
-    } else if (*p == '\r') {
-        ++counts.carriageReturns;
-    }
-}
-
-// One pass over a piece, eight bytes at a time while they are ASCII. While utf8 holds the
-// bytes are checked as UTF-8 too; it turns false for good at the first byte that is not
-// part of a well-formed character, or that starts U+2028 or U+2029 (a text holding those
-// is read one byte a character, as any other bytes that are not plain UTF-8 text).
-PieceCounts countPiece(const char* data, qsizetype size, bool& utf8)
-{
-    PieceCounts counts;
-    const auto* first = reinterpret_cast<const uchar*>(data);
-    const auto* end = first + size;
-    const auto* p = first;
-    while (p < end) {
-        if (end - p >= 8) {
-            const quint64 w = qFromLittleEndian<quint64>(p);
-            const bool ascii = (w & HighBits) == 0;
-            if (ascii || !utf8) {
-                counts.ascii = counts.ascii && ascii;
-                countWord(w, p, first, counts);
-                counts.utf16 += 8;
-                p += 8;
-                continue;
-            }
-        }
-        if (*p < 0x80) {
-            countByte(p, first, counts);
-            ++counts.utf16;
-            ++p;
-            continue;
-        }
-        counts.ascii = false;
-        const int length = utf8 && !isLineSeparatorAt(p, end - p) ? utf8CharLength(p, end - p) : 0;
-        if (length == 0) {
-            utf8 = false;
-            ++p;
-            continue;
-        }
-        counts.utf16 += length == 4 ? 2 : 1;
-        p += length;
-    }
-    return counts;
-}
-
-// Where the piece from from on ends: after a line feed when one is near, else at about
-// target bytes, never between CR and LF and (for UTF-8) never inside a character.
-qsizetype pieceEnd(const char* data, qsizetype size, qsizetype from, qsizetype target)
-{
-    qsizetype end = from + target;
-    if (end >= size)
-        return size;
-    const qsizetype window = qMin(size - end, target / 4);
-    if (const void* lf = std::memchr(data + end, '\n', size_t(window)))
-        return static_cast<const char*>(lf) - data + 1;
-    // A UTF-8 character has at most three bytes after its first; more are not UTF-8, and
-    // one byte a character may be cut anywhere.
-    for (int k = 0; k < 3 && end < size && (uchar(data[end]) & 0xC0) == 0x80; ++k)
-        ++end;
-    if (end < size && data[end] == '\n' && data[end - 1] == '\r')
-        ++end;
-    return end;
-}
-
-// The offset in data just after count more breaks from from on (at most size).
-qsizetype byteAfterBreaks(const char* data, qsizetype size, qsizetype from, int count)
-{
-    const char* end = data + size;
-    const auto next = [end](char c, const char* at) {
-        const void* found = std::memchr(at, c, size_t(end - at));
-        return found ? static_cast<const char*>(found) : end;
-    };
-    const char* p = data + from;
-    const char* lf = next('\n', p);
-    const char* cr = next('\r', p);
-    for (; count > 0 && p < end; --count) {
-        if (lf < cr)
-            p = lf + 1;
-        else if (cr < end)
-            p = cr + 1 < end && cr[1] == '\n' ? cr + 2 : cr + 1;
-        else
-            return size;
-        if (lf < p)
-            lf = next('\n', p);
-        if (cr < p)
-            cr = next('\r', p);
-    }
-    return p - data;
-}
-
-// ---- Document text ----------------------------------------------------------------------
-
-std::vector<int> breakPositions(QStringView text)
-{
-    std::vector<int> at;
-    for (qsizetype i = text.indexOf(u'\n'); i >= 0; i = text.indexOf(u'\n', i + 1))
-        at.push_back(int(i));
-    return at;
-}
-
-// Turns the CR LF, LF and CR of freshly decoded text into '\n' breaks, noting their kinds.
-void takeLineBreaks(Chunk& chunk)
-{
-    if (!chunk.text.contains(u'\r')) {
-        chunk.breakAt = breakPositions(chunk.text);
-        chunk.kinds.assign(chunk.breakAt.size(), LineBreak::Lf);
-        return;
-    }
-    QChar* begin = chunk.text.data();
-    const QChar* read = begin;
-    const QChar* end = begin + chunk.text.size();
-    QChar* write = begin;
-    while (read < end) {
-        const QChar c = *read++;
-        if (c != u'\r' && c != u'\n') {
-            *write++ = c;
-            continue;
-        }
-        LineBreak kind = LineBreak::Lf;
-        if (c == u'\r') {
-            const bool pair = read < end && *read == u'\n';
-            kind = pair ? LineBreak::CrLf : LineBreak::Cr;
-            read += pair ? 1 : 0;
-        }
-        chunk.breakAt.push_back(int(write - begin));
-        chunk.kinds.push_back(kind);
-        *write++ = u'\n';
-    }
-    chunk.text.truncate(write - begin);
-}
-
-// The document position just after break b of the chunk (b = 0: its start).
-int afterBreak(const Chunk& chunk, int b)
-{
-    return b == 0 ? 0 : chunk.breakAt[size_t(b - 1)] + 1;
-}
-
-// The number of the chunk's breaks that stand before offset.
-int breaksBefore(const Chunk& chunk, int offset)
-{
-    return int(std::lower_bound(chunk.breakAt.begin(), chunk.breakAt.end(), offset) -
-               chunk.breakAt.begin());
-}
-
-// Text encoded with its breaks in the kinds given, one per '\n'.
-void appendEncoded(QByteArray& out, QStringView text, const LineBreak* kinds, int count,
-                   TextEncoding encoding)
-{
-    const QByteArray encoded = encodeText(text, encoding);
-    if (std::all_of(kinds, kinds + count, [](LineBreak k) { return k == LineBreak::Lf; })) {
-        out += encoded;
-        return;
-    }
-    // Only a '\n' of the text gives a '\n' byte in either encoding.
-    qsizetype from = 0;
-    for (int i = 0; i < count; ++i) {
-        const qsizetype at = encoded.indexOf('\n', from);
-        out.append(encoded.constData() + from, at - from);
-        out += lineBreakBytes(kinds[i]);
-        from = at + 1;
-    }
-    out.append(encoded.constData() + from, encoded.size() - from);
 }
 
 } // namespace
@@ -313,21 +73,31 @@ struct TextStore::Data {
     void reindexFrom(std::size_t first);
     Chunk decode(const Piece& piece) const;
     ChunkPtr chunkOf(const Piece& piece) const;
-    ChunkPtr chunkOf(std::size_t p) const { return chunkOf(pieces[p]); }
     bool endsWithBreak(const Piece& piece) const;
 
     std::size_t pieceAt(int pos) const;    // pos in [0, length)
     std::size_t pieceOfBreak(int b) const; // b in [0, breaks)
     int breakPosition(int b) const;
     QChar charAt(int pos) const;
+    QString edgeText(const Piece& piece, int from, int to) const;
     void appendText(QString& out, int from, int to) const;
-    void appendOld(Built& out, int from, int to) const;
+    void appendOld(PieceWriter& out, int from, int to) const;
 
     // Editing
+    struct Cluster {
+        int first; // pieces [first, last]
+        int last;
+        std::size_t spanBegin; // edits [spanBegin, spanEnd)
+        std::size_t spanEnd;
+    };
     std::size_t firstTouched(const Span& span) const;
     int lastTouched(const Span& span) const;
+    bool settleEdits(std::vector<Span>& spans) const;
+    Cluster clusterFrom(const std::vector<Span>& spans, std::size_t first, int free) const;
+    void writeCluster(const Cluster& c, const std::vector<Span>& spans, LineBreak newBreak,
+                      const std::vector<LineBreak>* kinds, std::size_t& kindIndex,
+                      PieceWriter& writer) const;
     bool apply(std::vector<Span>& spans, LineBreak newBreak, const std::vector<LineBreak>* kinds);
-    void cutOwnPieces(Built& built, std::vector<Piece>& out) const;
     void appendPiece(std::vector<Piece>& out, Piece piece) const;
 
     // Saving
@@ -339,6 +109,7 @@ struct TextStore::Data {
     int searchIn(QStringView hay, int hayStart, qsizetype lowest, qsizetype highest,
                  const Search& s) const;
     int searchInPiece(std::size_t p, const Search& s) const;
+    int searchBytes(const Piece& piece, const Search& s) const;
     int searchAcross(std::size_t p, const Search& s) const;
 };
 
@@ -371,7 +142,7 @@ Chunk TextStore::Data::decode(const Piece& piece) const
 {
     const char* data = bytes.constData() + piece.byteFrom;
     Chunk chunk;
-    if (encoding == TextEncoding::Latin1) {
+    if (encoding == TextEncoding::Latin1 || piece.ascii) {
         chunk.text = QString::fromLatin1(data, piece.byteLength);
     } else if (QByteArrayView(data, piece.byteLength).startsWith("\xEF\xBB\xBF")) {
         // A byte order mark is text here; the decoder would drop it.
@@ -379,7 +150,7 @@ Chunk TextStore::Data::decode(const Piece& piece) const
     } else {
         chunk.text = QString::fromUtf8(data, piece.byteLength);
     }
-    takeLineBreaks(chunk);
+    takeLineBreaks(chunk, piece.breaks);
     return chunk;
 }
 
@@ -442,27 +213,43 @@ QChar TextStore::Data::charAt(int pos) const
     return chunkOf(piece)->text.at(pos - piece.start);
 }
 
+// Text [from, to) of an ASCII loaded piece at its start or end, from a window of its bytes
+// twice as long (a CR LF is one character), without decoding the piece.
+QString TextStore::Data::edgeText(const Piece& piece, int from, int to) const
+{
+    const qsizetype window = qMin<qsizetype>(piece.byteLength, 2 * qsizetype(to - from));
+    const char* data = bytes.constData() + piece.byteFrom;
+    if (from == 0)
+        return latin1ToDocumentText(QByteArrayView(data, window)).first(to);
+    const QString tail =
+        latin1ToDocumentText(QByteArrayView(data + piece.byteLength - window, window));
+    return tail.last(to - from);
+}
+
 void TextStore::Data::appendText(QString& out, int from, int to) const
 {
     while (from < to) {
         const Piece& piece = pieces[pieceAt(from)];
         const int until = qMin(to, piece.end());
-        out += QStringView(chunkOf(piece)->text).sliced(from - piece.start, until - from);
+        const int a = from - piece.start;
+        const int b = until - piece.start;
+        if (!piece.own && piece.ascii && b - a <= EdgeText && (a == 0 || b == piece.length))
+            out += edgeText(piece, a, b);
+        else
+            out += QStringView(chunkOf(piece)->text).sliced(a, b - a);
         from = until;
     }
 }
 
 // The text [from, to) as it is now, with the kinds of its breaks.
-void TextStore::Data::appendOld(Built& out, int from, int to) const
+void TextStore::Data::appendOld(PieceWriter& out, int from, int to) const
 {
     while (from < to) {
         const Piece& piece = pieces[pieceAt(from)];
         const int until = qMin(to, piece.end());
         const ChunkPtr chunk = chunkOf(piece);
-        out.text += QStringView(chunk->text).sliced(from - piece.start, until - from);
-        const auto kinds = chunk->kinds.begin();
-        out.kinds.insert(out.kinds.end(), kinds + breaksBefore(*chunk, from - piece.start),
-                         kinds + breaksBefore(*chunk, until - piece.start));
+        out.append(QStringView(chunk->text).sliced(from - piece.start, until - from),
+                   chunk->kinds.data() + breaksBefore(*chunk, from - piece.start));
         from = until;
     }
 }
@@ -486,36 +273,6 @@ int TextStore::Data::lastTouched(const Span& span) const
     return int(span.to > span.from ? pieceAt(span.to - 1) : firstTouched(span));
 }
 
-// Cuts text into own pieces of about pieceSize characters, never inside a surrogate pair.
-void TextStore::Data::cutOwnPieces(Built& built, std::vector<Piece>& out) const
-{
-    const qsizetype size = built.text.size();
-    const qsizetype parts = size <= 2 * pieceSize ? 1 : (size + pieceSize - 1) / pieceSize;
-    qsizetype from = 0;
-    std::size_t kind = 0;
-    for (qsizetype part = 1; part <= parts && from < size; ++part) {
-        qsizetype to = size / parts * part + qMin(part, size % parts);
-        if (to < size && built.text.at(to - 1).isHighSurrogate() &&
-            built.text.at(to).isLowSurrogate())
-            ++to;
-        if (to <= from)
-            continue; // the pair before took this part
-        auto chunk = std::make_shared<Chunk>();
-        chunk->text =
-            from == 0 && to == size ? std::move(built.text) : built.text.sliced(from, to - from);
-        chunk->breakAt = breakPositions(chunk->text);
-        const auto kinds = built.kinds.begin() + std::ptrdiff_t(kind);
-        kind += chunk->breakAt.size();
-        chunk->kinds.assign(kinds, built.kinds.begin() + std::ptrdiff_t(kind));
-        Piece piece;
-        piece.length = int(chunk->text.size());
-        piece.breaks = int(chunk->breakAt.size());
-        piece.own = std::move(chunk);
-        out.push_back(std::move(piece));
-        from = to;
-    }
-}
-
 // Adds a piece at the end of out. One starting with the second half of a surrogate pair
 // whose first half ends out is joined with that piece, so that each piece can be encoded
 // alone. (Only own pieces can have half a pair at an edge.)
@@ -527,18 +284,15 @@ void TextStore::Data::appendPiece(std::vector<Piece>& out, Piece piece) const
         out.push_back(std::move(piece));
         return;
     }
-    Built joined{before->own->text + piece.own->text, before->own->kinds};
-    joined.kinds.insert(joined.kinds.end(), piece.own->kinds.begin(), piece.own->kinds.end());
-    out.pop_back();
-    cutOwnPieces(joined, out);
+    std::vector<LineBreak> kinds = before->own->kinds;
+    kinds.insert(kinds.end(), piece.own->kinds.begin(), piece.own->kinds.end());
+    Piece joined = ownPiece(before->own->text + piece.own->text, std::move(kinds));
+    out.back() = std::move(joined);
 }
 
-// Applies the edits (clamped to be ascending and not overlapping) in one pass: the pieces
-// that edits touch (together with a neighbour when what is left would be small) are
-// rebuilt as own pieces, edits touching the same or neighbouring pieces together; all
-// other pieces stay as they are.
-bool TextStore::Data::apply(std::vector<Span>& spans, LineBreak newBreak,
-                            const std::vector<LineBreak>* kinds)
+// Clamps the edits to be ascending and not overlapping and drops those that change
+// nothing; false when the text could grow past MaxTextLength.
+bool TextStore::Data::settleEdits(std::vector<Span>& spans) const
 {
     qint64 grownLength = length;
     qint64 grownBreaks = breaks;
@@ -550,69 +304,88 @@ bool TextStore::Data::apply(std::vector<Span>& spans, LineBreak newBreak,
         grownLength += span.text.size() - (span.to - span.from);
         grownBreaks += span.text.count(u'\n');
     }
-    if (grownLength + grownBreaks > MaxTextLength)
-        return false;
     spans.erase(std::remove_if(spans.begin(), spans.end(),
                                [](const Span& s) { return s.from == s.to && s.text.isEmpty(); }),
                 spans.end());
+    return grownLength + grownBreaks <= MaxTextLength;
+}
+
+// The pieces that the edits from spans[first] on rebuild together: those they touch, joined
+// while the next edit touches the same piece or the one after, and a neighbour more while
+// the result would be small. Pieces before `free` are taken already.
+TextStore::Data::Cluster TextStore::Data::clusterFrom(const std::vector<Span>& spans,
+                                                      std::size_t first, int free) const
+{
+    Cluster c{int(firstTouched(spans[first])), lastTouched(spans[first]), first, first};
+    qint64 growth = 0;
+    for (;;) {
+        for (; c.spanEnd < spans.size() && int(firstTouched(spans[c.spanEnd])) <= c.last + 1;
+             ++c.spanEnd) {
+            const Span& span = spans[c.spanEnd];
+            c.last = qMax(c.last, lastTouched(span));
+            growth += span.text.size() - (span.to - span.from);
+        }
+        const qint64 old = c.last >= c.first ? pieces[c.last].end() - pieces[c.first].start : 0;
+        if (old + growth >= pieceSize / 4)
+            return c;
+        if (c.last + 1 < int(pieces.size()))
+            ++c.last;
+        else if (c.first > free)
+            --c.first;
+        else
+            return c;
+    }
+}
+
+// The text of the cluster's pieces with its edits made, into writer. The breaks an edit
+// brings take the kinds given, in order, then newBreak.
+void TextStore::Data::writeCluster(const Cluster& c, const std::vector<Span>& spans,
+                                   LineBreak newBreak, const std::vector<LineBreak>* kinds,
+                                   std::size_t& kindIndex, PieceWriter& writer) const
+{
+    int cursor = c.last >= c.first ? pieces[c.first].start : 0;
+    for (std::size_t k = c.spanBegin; k < c.spanEnd; ++k) {
+        appendOld(writer, cursor, spans[k].from);
+        std::vector<LineBreak> added(std::size_t(spans[k].text.count(u'\n')), newBreak);
+        for (LineBreak& kind : added) {
+            if (kinds && kindIndex < kinds->size())
+                kind = (*kinds)[kindIndex++];
+        }
+        writer.append(spans[k].text, added.data());
+        cursor = spans[k].to;
+    }
+    appendOld(writer, cursor, c.last >= c.first ? pieces[c.last].end() : 0);
+}
+
+// Makes the edits in one pass: the pieces they touch are rebuilt as own pieces, cluster by
+// cluster; all other pieces stay as they are.
+bool TextStore::Data::apply(std::vector<Span>& spans, LineBreak newBreak,
+                            const std::vector<LineBreak>* kinds)
+{
+    if (!settleEdits(spans))
+        return false;
     if (spans.empty())
         return true;
-
-    const qsizetype smallest = pieceSize / 4;
-    const int count = int(pieces.size());
     std::vector<Piece> out;
     out.reserve(pieces.size() + 8);
     std::size_t firstChanged = pieces.size();
     std::size_t kindIndex = 0;
-    int copied = 0; // pieces before this one are in out or rebuilt
+    int taken = 0; // the pieces before this one are in out or rebuilt
     for (std::size_t i = 0; i < spans.size();) {
-        int first = int(firstTouched(spans[i]));
-        int last = lastTouched(spans[i]);
-        std::size_t j = i + 1;
-        qint64 growth = spans[i].text.size() - (spans[i].to - spans[i].from);
-        for (;;) {
-            while (j < spans.size() && int(firstTouched(spans[j])) <= last + 1) {
-                last = qMax(last, lastTouched(spans[j]));
-                growth += spans[j].text.size() - (spans[j].to - spans[j].from);
-                ++j;
-            }
-            const qint64 old = last >= first ? pieces[last].end() - pieces[first].start : 0;
-            if (old + growth >= smallest)
-                break;
-            if (last + 1 < count)
-                ++last;
-            else if (first > copied)
-                --first;
-            else
-                break;
-        }
-        for (; copied < first; ++copied)
-            appendPiece(out, std::move(pieces[copied]));
-
-        Built built;
-        int cursor = last >= first ? pieces[first].start : 0;
-        for (std::size_t k = i; k < j; ++k) {
-            appendOld(built, cursor, spans[k].from);
-            built.text += spans[k].text;
-            for (qsizetype n = spans[k].text.count(u'\n'); n > 0; --n) {
-                const bool given = kinds && kindIndex < kinds->size();
-                built.kinds.push_back(given ? (*kinds)[kindIndex++] : newBreak);
-            }
-            cursor = spans[k].to;
-        }
-        appendOld(built, cursor, last >= first ? pieces[last].end() : 0);
-
+        const Cluster c = clusterFrom(spans, i, taken);
+        for (; taken < c.first; ++taken)
+            appendPiece(out, std::move(pieces[taken]));
+        PieceWriter writer(pieceSize);
+        writeCluster(c, spans, newBreak, kinds, kindIndex, writer);
         // From the piece before on: it may join the first new one.
         firstChanged = qMin(firstChanged, out.empty() ? 0 : out.size() - 1);
-        std::vector<Piece> made;
-        cutOwnPieces(built, made);
-        for (Piece& piece : made)
+        for (Piece& piece : writer.finish())
             appendPiece(out, std::move(piece));
-        copied = last + 1;
-        i = j;
+        taken = c.last + 1;
+        i = c.spanEnd;
     }
-    for (; copied < count; ++copied)
-        appendPiece(out, std::move(pieces[copied]));
+    for (; taken < int(pieces.size()); ++taken)
+        appendPiece(out, std::move(pieces[taken]));
     pieces = std::move(out);
     reindexFrom(firstChanged);
     return true;
@@ -625,7 +398,8 @@ bool TextStore::Data::apply(std::vector<Span>& spans, LineBreak newBreak,
 void TextStore::Data::appendBytes(QByteArray& out, const Piece& piece, int b0, int b1,
                                   TextEncoding wanted) const
 {
-    if (!piece.own && wanted == encoding) {
+    // Loaded bytes go as they are in their own encoding (ASCII is the same in both).
+    if (!piece.own && (wanted == encoding || piece.ascii)) {
         const char* data = bytes.constData() + piece.byteFrom;
         const qsizetype from = byteAfterBreaks(data, piece.byteLength, 0, b0);
         const qsizetype to =
@@ -679,6 +453,8 @@ int TextStore::Data::searchIn(QStringView hay, int hayStart, qsizetype lowest, q
 int TextStore::Data::searchInPiece(std::size_t p, const Search& s) const
 {
     const Piece& piece = pieces[p];
+    if (s.finder && !piece.own && piece.ascii)
+        return searchBytes(piece, s);
     const int from = qMax(s.from, piece.start);
     const int to = qMin(s.to, piece.end());
     const qsizetype size = s.pattern.size();
@@ -687,6 +463,58 @@ int TextStore::Data::searchInPiece(std::size_t p, const Search& s) const
     const ChunkPtr chunk = chunkOf(piece);
     const QStringView hay = QStringView(chunk->text).sliced(from - piece.start, to - from);
     return searchIn(hay, from, 0, hay.size() - size, s);
+}
+
+// A match lying wholly in an ASCII loaded piece, found in its bytes. Positions there are
+// bytes less the CR LF pairs before them; for a pattern with a '\n' the bytes of a piece
+// with a CR are first made document text.
+int TextStore::Data::searchBytes(const Piece& piece, const Search& s) const
+{
+    const int from = qMax(s.from, piece.start) - piece.start;
+    const int to = qMin(s.to, piece.end()) - piece.start;
+    const qsizetype size = s.finder->size();
+    if (to - from < size)
+        return -1;
+    QByteArrayView text(bytes.constData() + piece.byteFrom, piece.byteLength);
+    const bool pairs = piece.hasCr && !s.pattern.contains(u'\n');
+    if (piece.hasCr && !pairs) {
+        toDocumentBytes(text, s.documentBytes);
+        text = s.documentBytes;
+    }
+    const auto byteOf = [&](int doc) {
+        if (!pairs || doc == 0)
+            return qsizetype(doc);
+        return doc == piece.length ? text.size() : asciiByteOf(text.data(), text.size(), doc);
+    };
+    PairCounter counter(text.data(), text.size(), pairs);
+    const qsizetype low = byteOf(from);
+    const QByteArrayView hay = text.first(byteOf(to));
+    // The match's document position, or -1 when it is not a whole word as asked.
+    const auto accept = [&](qsizetype at) {
+        const int pos = piece.start + int(at - counter.before(at));
+        if (!s.wholeWord)
+            return pos;
+        const qsizetype after = at + size;
+        const bool wordBefore =
+            at > 0 ? isAsciiWordByte(text[at - 1]) : isWordChar(charAt(pos - 1));
+        const bool wordAfter = after < text.size() ? isAsciiWordByte(text[after])
+                                                   : isWordChar(charAt(pos + int(size)));
+        return wordBefore || wordAfter ? -1 : pos;
+    };
+    if (!s.backward) {
+        for (qsizetype at = s.finder->indexIn(hay, low); at >= 0;
+             at = s.finder->indexIn(hay, at + 1)) {
+            if (const int pos = accept(at); pos >= 0)
+                return pos;
+        }
+        return -1;
+    }
+    for (qsizetype at = s.finder->lastIndexIn(hay, hay.size() - size); at >= low;
+         at = at > low ? s.finder->lastIndexIn(hay, at - 1) : -1) {
+        if (const int pos = accept(at); pos >= 0)
+            return pos;
+    }
+    return -1;
 }
 
 // A match starting in piece p and ending after it.
@@ -715,39 +543,12 @@ bool TextStore::load(QByteArray bytes, FileFormat& format)
 {
     d->clear();
     format = FileFormat();
-    const char* data = bytes.constData();
-    const qsizetype size = bytes.size();
     bool utf8 = true;
-    std::vector<Piece> pieces;
-    pieces.reserve(std::size_t(size / d->pieceSize + 1));
-    std::vector<int> pairs; // per piece: a Latin-1 piece is as long as its bytes less these
-    pairs.reserve(pieces.capacity());
-    qint64 utf16Length = 0;
-    qint64 breaks = 0;
-    for (qsizetype from = 0; from < size;) {
-        const qsizetype end = pieceEnd(data, size, from, d->pieceSize);
-        const PieceCounts counts = countPiece(data + from, end - from, utf8);
-        Piece piece;
-        piece.byteFrom = from;
-        piece.byteLength = end - from;
-        piece.length = int(counts.utf16 - counts.pairs);
-        piece.breaks = counts.breaks();
-        piece.ascii = counts.ascii;
-        utf16Length += piece.length;
-        breaks += piece.breaks;
-        pairs.push_back(counts.pairs);
-        pieces.push_back(std::move(piece));
-        from = end;
-    }
-    qint64 total = utf16Length;
-    if (!utf8) {
-        total = 0;
-        for (std::size_t i = 0; i < pieces.size(); ++i) {
-            pieces[i].length = int(pieces[i].byteLength - pairs[i]);
-            total += pieces[i].length;
-        }
-    }
-    if (total + breaks > MaxTextLength)
+    std::vector<Piece> pieces = cutIntoPieces(bytes, d->pieceSize, utf8);
+    qint64 total = 0;
+    for (const Piece& piece : pieces)
+        total += qint64(piece.length) + piece.breaks;
+    if (total > MaxTextLength)
         return false;
 
     d->bytes = std::move(bytes);
@@ -904,6 +705,10 @@ QByteArray TextStore::bytes(int first, qsizetype maxBytes, TextEncoding encoding
         p = d->pieceOfBreak(first - 1);
         b = first - d->pieces[p].firstLine;
     }
+    // Each piece's bytes are appended: room for the slice asked for, and the piece that
+    // passes its end.
+    const qint64 rest = qint64(d->length - d->pieces[p].start) * 3 + 2 * (qint64(d->breaks) + 1);
+    out.reserve(qMin<qint64>(maxBytes, rest) + 2 * d->pieceSize);
     bool atLineStart = true;
     while (p < d->pieces.size()) {
         const Piece& piece = d->pieces[p];
@@ -932,11 +737,18 @@ QByteArray TextStore::bytes(int first, qsizetype maxBytes, TextEncoding encoding
 int TextStore::find(QStringView pattern, int from, int to, Qt::CaseSensitivity cs, bool wholeWord,
                     bool backward) const
 {
-    Search s{pattern, qBound(0, from, d->length), qBound(0, to, d->length), cs, wholeWord,
-             backward};
+    Search s;
+    s.pattern = pattern;
+    s.from = qBound(0, from, d->length);
+    s.to = qBound(0, to, d->length);
+    s.cs = cs;
+    s.wholeWord = wholeWord;
+    s.backward = backward;
     const int size = int(qMin<qsizetype>(pattern.size(), MaxTextLength));
     if (size == 0 || qint64(s.to) - s.from < size)
         return -1;
+    if (!pattern.contains(u'\r'))
+        s.finder = AsciiFinder::forPattern(pattern, cs);
     const int lastStart = s.to - size;
     if (!backward) {
         for (std::size_t p = d->pieceAt(s.from);

@@ -2,6 +2,7 @@
 // kind of each break): random files and random edits with tiny pieces, so that piece edges
 // are crossed all the time, then the edge cases of loading.
 
+#include "app/AsciiSearch.h"
 #include "app/TextStore.h"
 
 #include <QRandomGenerator>
@@ -112,6 +113,7 @@ struct Model {
 const QStringList Characters = {"a",          "b",          "A",         "B",      "_",
                                 " ",          "7",          "\u00e9",    "\u00c9", "\u20ac",
                                 "\U0001F600", "\U00010400", "\U00010428"};
+const int AsciiCharacters = 7;
 
 QString randomText(QRandomGenerator& random, int maxLength, bool withBreaks)
 {
@@ -123,16 +125,18 @@ QString randomText(QRandomGenerator& random, int maxLength, bool withBreaks)
     return text;
 }
 
-QByteArray randomFile(QRandomGenerator& random)
+QByteArray randomFile(QRandomGenerator& random, int pieces)
 {
     static const QList<QByteArray> breaks = {"\n", "\r\n", "\r"};
     QByteArray bytes = random.bounded(6) == 0 ? QByteArray("\xEF\xBB\xBF") : QByteArray();
-    for (int n = random.bounded(60); n > 0; --n) {
+    // Plain ASCII files are searched in their bytes.
+    const int characters = random.bounded(3) == 0 ? AsciiCharacters : int(Characters.size());
+    for (int n = random.bounded(pieces * 60); n > 0; --n) {
         const int pick = random.bounded(10);
         if (pick < 3)
             bytes += breaks[random.bounded(3)];
         else
-            bytes += Characters[random.bounded(Characters.size())].toUtf8();
+            bytes += Characters[random.bounded(characters)].toUtf8();
     }
     const int spoil = random.bounded(12);
     const qsizetype at = random.bounded(bytes.size() + 1);
@@ -152,8 +156,8 @@ std::pair<int, int> randomRange(QRandomGenerator& random, int length)
     return {qMin(a, b), qMax(a, b)};
 }
 
-// The first way in which the store differs from the model, or nothing.
-QString difference(const TextStore& store, const Model& model, QRandomGenerator& random)
+// How the store's text, lines and breaks differ from the model, or nothing.
+QString differenceInText(const TextStore& store, const Model& model, QRandomGenerator& random)
 {
     const int length = int(model.text.size());
     const QStringList lines = model.text.split(u'\n');
@@ -183,8 +187,14 @@ QString difference(const TextStore& store, const Model& model, QRandomGenerator&
             store.lineBreaks(from, to) != model.kindsIn(from, to))
             return QString("range %1-%2").arg(from).arg(to);
     }
+    return {};
+}
+
+// How the bytes of the store differ from those of the model, in small slices (each ending
+// with a whole line) and at once.
+QString differenceInBytes(const TextStore& store, const Model& model, QRandomGenerator& random)
+{
     for (TextEncoding as : {TextEncoding::Utf8, TextEncoding::Latin1}) {
-        // In small slices, each ending with a whole line, and at once.
         QByteArray joined;
         int next = 0;
         for (int first = 0; first >= 0; first = next) {
@@ -193,9 +203,15 @@ QString difference(const TextStore& store, const Model& model, QRandomGenerator&
                 return QString("bytes up to line %1").arg(next);
         }
         if (joined != model.bytes(as) || store.bytes(0, 1 << 30, as, next) != joined || next != -1)
-            return "bytes " + joined.toHex() + " model " + model.bytes(as).toHex() + " as " +
-                   QString::number(int(as));
+            return "bytes " + joined.toHex() + ", not " + model.bytes(as).toHex();
     }
+    return {};
+}
+
+// A search whose result differs from that in the model, or nothing.
+QString differenceInSearches(const TextStore& store, const Model& model, QRandomGenerator& random)
+{
+    const int length = int(model.text.size());
     for (int n = 0; n < 12; ++n) {
         const int start = random.bounded(length + 1);
         QString pattern = random.bounded(3) == 0 ? randomText(random, 3, true)
@@ -226,6 +242,17 @@ QString difference(const TextStore& store, const Model& model, QRandomGenerator&
     return {};
 }
 
+// The first way in which the store differs from the model, or nothing.
+QString difference(const TextStore& store, const Model& model, QRandomGenerator& random)
+{
+    QString what = differenceInText(store, model, random);
+    if (what.isEmpty())
+        what = differenceInBytes(store, model, random);
+    if (what.isEmpty())
+        what = differenceInSearches(store, model, random);
+    return what;
+}
+
 } // namespace
 
 class TestTextStore : public QObject
@@ -234,7 +261,8 @@ class TestTextStore : public QObject
 
 private Q_SLOTS:
     void randomFilesAndEditsMatchThePlainText();
-    void emptyFile();
+    void asciiSearchComparesAsIndexOf();
+    void emptyFileAndOnlyBreaks();
     void breaksAtAndAcrossPieceEdges();
     void encodingFallsBackToOneByteACharacter();
     void oneVeryLongLine();
@@ -244,8 +272,10 @@ void TestTextStore::randomFilesAndEditsMatchThePlainText()
 {
     for (quint32 seed = 1; seed <= 300; ++seed) {
         QRandomGenerator random(seed);
-        const QByteArray original = randomFile(random);
-        TextStore store(1 + random.bounded(9));
+        // Mostly tiny pieces; some files of a few pieces of some size.
+        const bool tiny = random.bounded(4) != 0;
+        const QByteArray original = randomFile(random, tiny ? 1 : 4);
+        TextStore store(tiny ? 1 + random.bounded(9) : 40 + random.bounded(60));
         FileFormat format;
         QVERIFY(store.load(original, format));
         Model model = Model::fromBytes(original);
@@ -311,7 +341,31 @@ void TestTextStore::randomFilesAndEditsMatchThePlainText()
     }
 }
 
-void TestTextStore::emptyFile()
+void TestTextStore::asciiSearchComparesAsIndexOf()
+{
+    QRandomGenerator random(11);
+    const QString letters = QStringLiteral("aAbB_ \n@[`{");
+    const auto randomAscii = [&](int size) {
+        QString text;
+        for (int i = 0; i < size; ++i)
+            text += letters[random.bounded(letters.size())];
+        return text;
+    };
+    for (int round = 0; round < 3000; ++round) {
+        const QString text = randomAscii(random.bounded(300));
+        const QString pattern = randomAscii(1 + random.bounded(4));
+        const auto cs = random.bounded(2) ? Qt::CaseSensitive : Qt::CaseInsensitive;
+        const qsizetype from = random.bounded(text.size() + 1);
+        const auto finder = AsciiFinder::forPattern(pattern, cs);
+        QVERIFY(finder);
+        const QByteArray bytes = text.toLatin1();
+        QCOMPARE(finder->indexIn(bytes, from), text.indexOf(pattern, from, cs));
+        QCOMPARE(finder->lastIndexIn(bytes, from), text.lastIndexOf(pattern, from, cs));
+    }
+    QVERIFY(!AsciiFinder::forPattern(u"caf\u00e9", Qt::CaseSensitive));
+}
+
+void TestTextStore::emptyFileAndOnlyBreaks()
 {
     TextStore store;
     FileFormat format{TextEncoding::Latin1, LineBreak::Cr};
@@ -330,6 +384,16 @@ void TestTextStore::emptyFile()
     QCOMPARE(next, -1);
     QVERIFY(store.replace(0, 0, u"x\ny", LineBreak::CrLf));
     QCOMPARE(store.bytes(0, 100, TextEncoding::Utf8, next), QByteArray("x\r\ny"));
+
+    TextStore breaks(1);
+    QVERIFY(breaks.load("\r\r\n\n", format));
+    QCOMPARE(format.lineBreak, LineBreak::Cr);
+    QCOMPARE(breaks.length(), 3);
+    QCOMPARE(breaks.lineCount(), 4);
+    QCOMPARE(breaks.lineStart(3), 3);
+    QCOMPARE(breaks.lineText(1), QString());
+    QCOMPARE(breaks.bytes(1, 1, TextEncoding::Utf8, next), QByteArray("\r\n"));
+    QCOMPARE(next, 2);
 }
 
 void TestTextStore::breaksAtAndAcrossPieceEdges()
