@@ -31,6 +31,8 @@ struct Piece {
     int breaks = 0;
     bool ascii = false; // loaded bytes all below 0x80: positions are bytes less CR LF pairs
     bool hasCr = false; // loaded bytes with a CR
+    // Where a loaded piece's breaks stand in it, worked out when first asked for and kept.
+    mutable std::shared_ptr<const std::vector<int>> breakIndex;
 
     int end() const { return start + length; }
 };

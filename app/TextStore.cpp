@@ -75,6 +75,8 @@ struct TextStore::Data {
     ChunkPtr chunkOf(const Piece& piece) const;
     bool endsWithBreak(const Piece& piece) const;
 
+    bool oneBytePerCharacter(const Piece& piece) const;
+    const std::vector<int>& breaksOf(const Piece& piece) const;
     std::size_t pieceAt(int pos) const;    // pos in [0, length)
     std::size_t pieceOfBreak(int b) const; // b in [0, breaks)
     int breakPosition(int b) const;
@@ -199,10 +201,42 @@ std::size_t TextStore::Data::pieceOfBreak(int b) const
     return std::size_t(after - pieces.begin()) - 1;
 }
 
+bool TextStore::Data::oneBytePerCharacter(const Piece& piece) const
+{
+    return !piece.own && (encoding == TextEncoding::Latin1 || piece.ascii);
+}
+
+// The document positions of a piece's breaks. Lines and positions are looked up far more
+// often than text is read: a piece of one byte a character gives them from its bytes, and
+// once worked out they stay, so that a lookup never decodes a piece.
+const std::vector<int>& TextStore::Data::breaksOf(const Piece& piece) const
+{
+    if (piece.own)
+        return piece.own->breakAt;
+    if (!piece.breakIndex) {
+        if (!oneBytePerCharacter(piece)) {
+            piece.breakIndex = std::make_shared<const std::vector<int>>(chunkOf(piece)->breakAt);
+        } else {
+            auto index = std::make_shared<std::vector<int>>();
+            index->reserve(std::size_t(piece.breaks));
+            const char* data = bytes.constData() + piece.byteFrom;
+            int pairs = 0;
+            for (qsizetype i = 0; i < piece.byteLength; ++i) {
+                if (data[i] == '\r' || (data[i] == '\n' && (i == 0 || data[i - 1] != '\r')))
+                    index->push_back(int(i) - pairs);
+                else if (data[i] == '\n')
+                    ++pairs;
+            }
+            piece.breakIndex = std::move(index);
+        }
+    }
+    return *piece.breakIndex;
+}
+
 int TextStore::Data::breakPosition(int b) const
 {
     const Piece& piece = pieces[pieceOfBreak(b)];
-    return piece.start + chunkOf(piece)->breakAt[size_t(b - piece.firstLine)];
+    return piece.start + breaksOf(piece)[size_t(b - piece.firstLine)];
 }
 
 QChar TextStore::Data::charAt(int pos) const
@@ -210,7 +244,18 @@ QChar TextStore::Data::charAt(int pos) const
     if (pos < 0 || pos >= length)
         return {};
     const Piece& piece = pieces[pieceAt(pos)];
-    return chunkOf(piece)->text.at(pos - piece.start);
+    const int offset = pos - piece.start;
+    // One byte a character, and breaks all of one size: the byte is found without decoding.
+    const int pairs = int(piece.byteLength) - piece.length;
+    if (oneBytePerCharacter(piece) && (pairs == 0 || pairs == piece.breaks)) {
+        const std::vector<int>& breakAt = breaksOf(piece);
+        const auto before = std::lower_bound(breakAt.begin(), breakAt.end(), offset);
+        if (before != breakAt.end() && *before == offset)
+            return u'\n';
+        const qsizetype byte = offset + (pairs == 0 ? 0 : before - breakAt.begin());
+        return QChar(uchar(bytes.at(piece.byteFrom + byte)));
+    }
+    return chunkOf(piece)->text.at(offset);
 }
 
 // Text [from, to) of an ASCII loaded piece at its start or end, from a window of its bytes
@@ -602,7 +647,10 @@ int TextStore::lineAt(int pos) const
     const Piece& piece = d->pieces[d->pieceAt(pos)];
     if (piece.breaks == 0)
         return piece.firstLine;
-    return piece.firstLine + breaksBefore(*d->chunkOf(piece), pos - piece.start);
+    const std::vector<int>& breakAt = d->breaksOf(piece);
+    return piece.firstLine +
+           int(std::lower_bound(breakAt.begin(), breakAt.end(), pos - piece.start) -
+               breakAt.begin());
 }
 
 QChar TextStore::charAt(int pos) const
