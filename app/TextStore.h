@@ -6,7 +6,6 @@
 #include <QString>
 #include <QStringView>
 
-#include <functional>
 #include <memory>
 #include <vector>
 
