@@ -647,35 +647,36 @@ bool TScrollMemo::CanUndo() const
     return m_undo.canUndo();
 }
 
+// The changes of a step went one after another through the text (a Replace All): each
+// one's new text still stands where it was put, and all are undone in one pass.
 void TScrollMemo::UndoLast()
 {
     if (!CanUndo())
         return;
-    std::vector<UndoHistory::Change> changes = m_undo.takeLast();
-    // The restored characters, in positions of the text after the undo.
-    int restoredFrom = -1;
-    int restoredTo = -1;
-    for (auto change = changes.rbegin(); change != changes.rend(); ++change) {
-        const int from = change->from;
-        const int to = from + change->added;
-        const int firstLine = m_store.lineAt(from);
-        const int lastLine = m_store.lineAt(to);
-        const int oldLines = m_store.lineCount();
-        m_store.replace(from, to, change->removed, m_format.lineBreak, &change->removedBreaks);
-        followEditWithColors(from, change->added, int(change->removed.size()), Coloring::Plain);
-        textChanged(firstLine, lastLine - firstLine + 1,
-                    lastLine - firstLine + 1 + m_store.lineCount() - oldLines);
-        const int delta = int(change->removed.size()) - change->added;
-        if (restoredFrom < 0) {
-            restoredFrom = from;
-            restoredTo = from + int(change->removed.size());
-        } else {
-            restoredTo = qMax(restoredTo > from ? restoredTo + delta : restoredTo,
-                              from + int(change->removed.size()));
-            restoredFrom = qMin(restoredFrom > from ? restoredFrom + delta : restoredFrom, from);
-        }
+    const std::vector<UndoHistory::Change> changes = m_undo.takeLast();
+    std::vector<TextStore::Edit> edits;
+    std::vector<LineBreak> kinds;
+    edits.reserve(changes.size());
+    for (const UndoHistory::Change& change : changes) {
+        edits.push_back({change.from, change.from + change.added, change.removed});
+        kinds.insert(kinds.end(), change.removedBreaks.begin(), change.removedBreaks.end());
     }
-    select(restoredFrom, qMin(restoredTo, m_store.length()), true);
+    const int firstLine = m_store.lineAt(edits.front().from);
+    const int lastLine = m_store.lineAt(edits.back().to);
+    const int oldLines = m_store.lineCount();
+    m_store.replace(edits, m_format.lineBreak, &kinds);
+    // Restored text comes back plain: colours are not part of the undo history.
+    for (auto change = changes.rbegin(); change != changes.rend(); ++change)
+        followEditWithColors(change->from, change->added, int(change->removed.size()),
+                             Coloring::Plain);
+    textChanged(firstLine, lastLine - firstLine + 1,
+                lastLine - firstLine + 1 + m_store.lineCount() - oldLines);
+    // The restored characters end up selected, from the first change's to the last one's.
+    int shift = 0;
+    for (std::size_t i = 0; i + 1 < changes.size(); ++i)
+        shift += int(changes[i].removed.size()) - changes[i].added;
+    const UndoHistory::Change& last = changes.back();
+    select(changes.front().from, last.from + shift + int(last.removed.size()), true);
 }
 
 // ---- Line arithmetic -------------------------------------------------------------------

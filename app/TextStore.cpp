@@ -731,13 +731,14 @@ bool TextStore::replace(int from, int to, QStringView text, LineBreak newBreak,
     return d->apply(spans, newBreak, kinds);
 }
 
-bool TextStore::replace(const std::vector<Edit>& edits, LineBreak newBreak)
+bool TextStore::replace(const std::vector<Edit>& edits, LineBreak newBreak,
+                        const std::vector<LineBreak>* kinds)
 {
     std::vector<Span> spans;
     spans.reserve(edits.size());
     for (const Edit& edit : edits)
         spans.push_back({edit.from, edit.to, edit.text});
-    return d->apply(spans, newBreak, nullptr);
+    return d->apply(spans, newBreak, kinds);
 }
 
 QByteArray TextStore::bytes(int first, qsizetype maxBytes, TextEncoding encoding, int& next) const

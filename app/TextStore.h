@@ -79,8 +79,10 @@ public:
     bool replace(int from, int to, QStringView text, LineBreak newBreak,
                  const std::vector<LineBreak>* kinds = nullptr);
     // The edits (ascending, not overlapping) in one pass over the text: a Replace All of
-    // 100,000 matches costs about as much as one pass over the text. False as above.
-    bool replace(const std::vector<Edit>& edits, LineBreak newBreak);
+    // 100,000 matches costs about as much as one pass over the text. The breaks the texts
+    // bring take kinds in order when given. False as above.
+    bool replace(const std::vector<Edit>& edits, LineBreak newBreak,
+                 const std::vector<LineBreak>* kinds = nullptr);
 
     // The bytes of the lines from line first on, each with its own break (the last line of
     // the text has none), in the encoding given, until about maxBytes are given; next
