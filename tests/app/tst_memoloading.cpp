@@ -43,9 +43,11 @@ private Q_SLOTS:
     void typingIsOneUndoStepUntilALineBreak();
     void backspacesAndDeletesJoin();
     void typingAfterASaveStartsANewStep();
+    void undoOfReplaceAllGivesBackEachLineBreak();
     void largeFileLoadsWithProgressAndEditableAfter();
     void escCancelsALoadAndKeepsTheText();
     void escClosesTheNewWindowOfACancelledOpen();
+    void largeCommandLineFileLoadsOnceTheWindowShows();
 
 private:
     QTemporaryDir m_dir;
@@ -112,6 +114,27 @@ void TestMemoLoading::typingAfterASaveStartsANewStep()
     memo.UndoLast();
     QCOMPARE(memo.FullText(), QString("ab"));
     QVERIFY(!memo.ModifiedFlag());
+}
+
+void TestMemoLoading::undoOfReplaceAllGivesBackEachLineBreak()
+{
+    const QByteArray bytes = "one\r\ntwo\nthree\rfour\r\n\nfive";
+    const QString path = m_dir.filePath("mixed.txt");
+    QVERIFY(writeFile(path, bytes));
+    TScrollMemo memo;
+    QVERIFY(memo.LoadLinesFromFile(path).ok);
+    QList<int> breaks;
+    for (int pos = 0; pos < memo.TextLength(); ++pos) {
+        if (memo.CharAt(pos) == u'\r')
+            breaks << pos;
+    }
+    memo.ReplaceMatches(breaks, 2, "; ");
+    QCOMPARE(memo.FullText(), QString("one; two; three; four; ; five"));
+    memo.UndoLast();
+    QCOMPARE(memo.SelectedText(), QString("\r\ntwo\r\nthree\r\nfour\r\n\r\n"));
+    QVERIFY(!memo.ModifiedFlag());
+    QVERIFY(memo.SaveLinesToFile(path).ok);
+    QCOMPARE(readFile(path), bytes);
 }
 
 void TestMemoLoading::largeFileLoadsWithProgressAndEditableAfter()
@@ -185,6 +208,20 @@ void TestMemoLoading::escClosesTheNewWindowOfACancelledOpen()
     QMdiSubWindow* window = h.form1->OpenFileInNewWindow(path);
     QVERIFY(window);
     QCOMPARE(window->windowTitle(), path);
+}
+
+void TestMemoLoading::largeCommandLineFileLoadsOnceTheWindowShows()
+{
+    int lines = 0;
+    const QString path = m_dir.filePath("command line.txt");
+    QVERIFY(writeFile(path, numberedLines(20 << 20, lines)));
+    MainWindowHarness h;
+    h.form1->CommandLineParameters = {path};
+    QVERIFY(h.show());
+    QTRY_COMPARE(h.form1->ActiveDocumentWindow()->windowTitle(), path);
+    QCOMPARE(h.form1->ActiveMemo()->LineCount(), lines);
+    QVERIFY(!h.form1->ActiveMemo()->ModifiedFlag());
+    QVERIFY(h.prompts.messages.isEmpty());
 }
 
 QTEST_MAIN(TestMemoLoading)
