@@ -584,6 +584,18 @@ TextStore::TextStore(qsizetype pieceSize) : d(std::make_unique<Data>(pieceSize))
 
 TextStore::~TextStore() = default;
 
+// Pieces never change once made (an edit makes new ones), so the copy shares them, and the
+// loaded bytes, with the other store.
+void TextStore::copyFrom(const TextStore& other)
+{
+    d = std::make_unique<Data>(other.d->pieceSize);
+    d->bytes = other.d->bytes;
+    d->encoding = other.d->encoding;
+    d->pieces = other.d->pieces;
+    d->length = other.d->length;
+    d->breaks = other.d->breaks;
+}
+
 bool TextStore::load(QByteArray bytes, FileFormat& format)
 {
     d->clear();

@@ -55,11 +55,3 @@ int TextStore::fromCrLfPos(int pos) const
     // A position between the CR and the LF of a break means the end of the line.
     return lineStart(line) + int(qMin<qint64>(pos - startOf(line), lineLength(line)));
 }
-
-void TextStore::copyFrom(const TextStore& other)
-{
-    const int end = other.length();
-    const std::vector<LineBreak> kinds = other.lineBreaks(0, end);
-    setText(QStringView(), LineBreak::Lf);
-    replace(0, 0, other.text(0, end), LineBreak::Lf, &kinds);
-}
