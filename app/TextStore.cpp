@@ -83,6 +83,8 @@ struct TextStore::Data {
     QChar charAt(int pos) const;
     QString edgeText(const Piece& piece, int from, int to) const;
     void appendText(QString& out, int from, int to) const;
+    void appendCrLfText(QString& out, int from, int to) const;
+    int breaksIn(const Piece& piece, int a, int b) const;
     void appendOld(PieceWriter& out, int from, int to) const;
 
     // Editing
@@ -282,6 +284,59 @@ void TextStore::Data::appendText(QString& out, int from, int to) const
             out += edgeText(piece, a, b);
         else
             out += QStringView(chunkOf(piece)->text).sliced(a, b - a);
+        from = until;
+    }
+}
+
+// The breaks among characters [a, b) of a piece.
+int TextStore::Data::breaksIn(const Piece& piece, int a, int b) const
+{
+    const std::vector<int>& at = breaksOf(piece);
+    return int(std::lower_bound(at.begin(), at.end(), b) -
+               std::lower_bound(at.begin(), at.end(), a));
+}
+
+namespace
+{
+
+// Characters as they are, every '\n' as CR LF; breaks is the number of '\n' among them.
+template <typename Char>
+void appendWithCrLf(QString& out, const Char* text, qsizetype size, int breaks)
+{
+    const qsizetype old = out.size();
+    out.resize(old + size + breaks);
+    QChar* write = out.data() + old;
+    for (const Char* c = text; c < text + size; ++c) {
+        if (*c == '\n')
+            *write++ = u'\r';
+        *write++ = QChar(*c);
+    }
+}
+
+} // namespace
+
+// As appendText, with each break as CR LF. Pieces of one byte a character are read from their
+// bytes, without decoding; those whose breaks are all CR LF are their bytes.
+void TextStore::Data::appendCrLfText(QString& out, int from, int to) const
+{
+    while (from < to) {
+        const Piece& piece = pieces[pieceAt(from)];
+        const int until = qMin(to, piece.end());
+        const int a = from - piece.start;
+        const int b = until - piece.start;
+        const int breaks = breaksIn(piece, a, b);
+        if (oneBytePerCharacter(piece) && int(piece.byteLength) - piece.length == piece.breaks) {
+            const qsizetype byteFrom = piece.byteFrom + a + (breaksIn(piece, 0, a));
+            out.append(QLatin1StringView(bytes.constData() + byteFrom, b - a + breaks));
+        } else if (oneBytePerCharacter(piece) && !piece.hasCr) {
+            appendWithCrLf(out,
+                           reinterpret_cast<const uchar*>(bytes.constData()) + piece.byteFrom + a,
+                           b - a, breaks);
+        } else {
+            appendWithCrLf(out,
+                           reinterpret_cast<const char16_t*>(chunkOf(piece)->text.constData()) + a,
+                           b - a, breaks);
+        }
         from = until;
     }
 }
@@ -677,6 +732,16 @@ QString TextStore::text(int from, int to) const
     QString text;
     text.reserve(to - from);
     d->appendText(text, from, to);
+    return text;
+}
+
+QString TextStore::crLfText(int from, int to) const
+{
+    from = qBound(0, from, d->length);
+    to = qBound(from, to, d->length);
+    QString text;
+    text.reserve(qsizetype(to - from) + lineAt(to) - lineAt(from) + 1);
+    d->appendCrLfText(text, from, to);
     return text;
 }
 

@@ -2,22 +2,6 @@
 
 #include "app/TextStore.h"
 
-QString TextStore::crLfText(int from, int to) const
-{
-    const QString text = this->text(from, to);
-    const qsizetype breaks = text.count(u'\n');
-    if (breaks == 0)
-        return text;
-    QString out(text.size() + breaks, Qt::Uninitialized);
-    QChar* write = out.data();
-    for (const QChar c : text) {
-        if (c == u'\n')
-            *write++ = u'\r';
-        *write++ = c;
-    }
-    return out;
-}
-
 // The line n holding pos is the last one whose start, lineStart(n) + n, is <= pos. With n
 // known the document position is pos - n, so n is a fixed point of n -> lineAt(pos - n);
 // from a first guess the iteration settles in a step or two, else a search finds it.
