@@ -1,0 +1,119 @@
+// Faults found in the editor control on its own text store and view: each case shows one
+// behaviour that differs from the control on QPlainTextEdit or loses text.
+
+#include "support/TestQueries.h"
+
+#include "app/Scrlmemo.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QMessageBox>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+class TestEngineReview : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void utf8FileWithLineSeparatorKeepsTypedCharacters();
+    void undoOfReplaceAllIsOneChange();
+    void undoOfLargeReplaceAllTakesAboutAsLongAsTheReplace();
+    void dialogOpenedDuringBackgroundLoadCanBeClosed();
+
+private:
+    QTemporaryDir m_dir;
+};
+
+// A UTF-8 file holding U+2028 (as JSON and scripts do) is valid UTF-8: it stays UTF-8, its
+// characters show as they are, and characters typed into it are saved.
+void TestEngineReview::utf8FileWithLineSeparatorKeepsTypedCharacters()
+{
+    const QString path = m_dir.filePath("separator.txt");
+    QVERIFY(writeFile(path, "caf\xC3\xA9 \xE2\x80\xA8 x"));
+    TScrollMemo memo;
+    QVERIFY(memo.LoadLinesFromFile(path).ok);
+    QCOMPARE(memo.CharAt(3), QChar(0xE9));
+    memo.SetSelStart(memo.TextLength());
+    memo.ReplaceSelection(QString::fromUtf8("\xE2\x82\xAC"));
+    QVERIFY(memo.SaveLinesToFile(path).ok);
+    QCOMPARE(readFile(path), QByteArray("caf\xC3\xA9 \xE2\x80\xA8 x\xE2\x82\xAC"));
+}
+
+// Undoing a Replace All is one change of the text, as it was made.
+void TestEngineReview::undoOfReplaceAllIsOneChange()
+{
+    TScrollMemo memo;
+    memo.SetFullText("a a a\r\na");
+    QSignalSpy changes(&memo, &TScrollMemo::OnChange);
+    memo.ReplaceMatches({0, 2, 4, 7}, 1, "bb");
+    QCOMPARE(memo.FullText(), QString("bb bb bb\r\nbb"));
+    QCOMPARE(changes.count(), 1);
+    changes.clear();
+    memo.UndoLast();
+    QCOMPARE(memo.FullText(), QString("a a a\r\na"));
+    QCOMPARE(changes.count(), 1);
+}
+
+// A Replace All of many matches is undone in about the time it was made in, not one pass
+// over the text per match.
+void TestEngineReview::undoOfLargeReplaceAllTakesAboutAsLongAsTheReplace()
+{
+    constexpr int Lines = 100000;
+    QString text;
+    QList<int> positions;
+    for (int i = 0; i < Lines; ++i) {
+        positions.append(int(text.size()));
+        text += QStringLiteral("word\r\n");
+    }
+    TScrollMemo memo;
+    memo.SetFullText(text);
+    QElapsedTimer timer;
+    timer.start();
+    memo.ReplaceMatches(positions, 4, "other");
+    const qint64 replaceMs = timer.restart();
+    memo.UndoLast();
+    const qint64 undoMs = timer.elapsed();
+    QCOMPARE(memo.TextLength(), int(text.size()));
+    qInfo("Replace All %lld ms, its undo %lld ms", replaceMs, undoMs);
+    QVERIFY2(undoMs <= 10 * replaceMs + 1000, qPrintable(QString::number(undoMs)));
+}
+
+// While a large file loads, a message box that a timer of the program opens answers its
+// keys: the load must not hold the whole program's input until the box is gone, which
+// would never come.
+void TestEngineReview::dialogOpenedDuringBackgroundLoadCanBeClosed()
+{
+    QByteArray bytes;
+    while (bytes.size() < (20 << 20))
+        bytes += "a line of the large file\n";
+    const QString path = m_dir.filePath("large.txt");
+    QVERIFY(writeFile(path, bytes));
+
+    TScrollMemo memo;
+    memo.resize(400, 300);
+    memo.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&memo));
+    bool stillOpen = false;
+    QTimer::singleShot(0, &memo, [&] {
+        QMessageBox box(QMessageBox::Information, "Tavro", "Something happened.", QMessageBox::Ok);
+        QTimer::singleShot(200, &box, [&box] { QTest::keyClick(&box, Qt::Key_Escape); });
+        // The way out when the key did nothing (done() would not do: its close is refused
+        // too), so that the test ends.
+        QTimer::singleShot(3000, &box, [&box, &stillOpen] {
+            stillOpen = box.isVisible();
+            box.hide();
+        });
+        box.exec();
+    });
+    const FileResult result = memo.LoadLinesFromFile(path);
+    QVERIFY(!stillOpen);
+    // Esc meant for the box is not a cancel of the load.
+    QVERIFY(result.ok);
+    QVERIFY(!memo.LoadCancelled());
+}
+
+QTEST_MAIN(TestEngineReview)
+#include "tst_enginereview.moc"
