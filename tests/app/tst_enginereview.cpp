@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QMessageBox>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -22,6 +23,7 @@ private Q_SLOTS:
     void undoOfReplaceAllIsOneChange();
     void undoOfLargeReplaceAllTakesAboutAsLongAsTheReplace();
     void dialogOpenedDuringBackgroundLoadCanBeClosed();
+    void editRefusedNearTheLengthLimitLeavesNoUndoStep();
 
 private:
     QTemporaryDir m_dir;
@@ -113,6 +115,33 @@ void TestEngineReview::dialogOpenedDuringBackgroundLoadCanBeClosed()
     // Esc meant for the box is not a cancel of the load.
     QVERIFY(result.ok);
     QVERIFY(!memo.LoadCancelled());
+}
+
+// A file of 2^30 - 2 line feeds is as long as a text can be but for two characters (each
+// break counts two). An edit that would make it longer is refused by the store: it must not
+// be recorded either, or its undo takes away text that the edit never put in.
+void TestEngineReview::editRefusedNearTheLengthLimitLeavesNoUndoStep()
+{
+    const qsizetype breaks = (qsizetype(1) << 30) - 2;
+    const QString path = m_dir.filePath("breaks.txt");
+    QVERIFY(writeFile(path, QByteArray(breaks, '\n')));
+    TScrollMemo memo;
+    QVERIFY(memo.LoadLinesFromFile(path).ok);
+    QFile::remove(path);
+    const int length = memo.TextLength();
+    QCOMPARE(qint64(length), 2 * qint64(breaks));
+
+    QSignalSpy changes(&memo, &TScrollMemo::OnChange);
+    memo.SetSelStart(0);
+    memo.ReplaceSelection("abc");
+    QCOMPARE(memo.TextLength(), length);
+    QCOMPARE(memo.CharAt(0), QChar(u'\r'));
+    const bool modified = memo.ModifiedFlag();
+    const qsizetype toldChanges = changes.count();
+    memo.UndoLast(); // nothing to undo
+    QCOMPARE(memo.TextLength(), length);
+    QVERIFY(!modified);
+    QCOMPARE(toldChanges, 0);
 }
 
 QTEST_MAIN(TestEngineReview)
