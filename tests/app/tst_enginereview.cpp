@@ -14,6 +14,26 @@
 #include <QTest>
 #include <QTimer>
 
+namespace
+{
+
+// Pixels of the viewport that are clearly red.
+int redPixels(TScrollMemo& memo)
+{
+    const QImage image = memo.viewport()->grab().toImage();
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            if (c.red() > 180 && c.green() < 80 && c.blue() < 80)
+                ++count;
+        }
+    }
+    return count;
+}
+
+} // namespace
+
 class TestEngineReview : public QObject
 {
     Q_OBJECT
@@ -24,6 +44,7 @@ private Q_SLOTS:
     void undoOfLargeReplaceAllTakesAboutAsLongAsTheReplace();
     void dialogOpenedDuringBackgroundLoadCanBeClosed();
     void editRefusedNearTheLengthLimitLeavesNoUndoStep();
+    void colourSetInBulkUpdateShowsAfterLinesAreInsertedAbove();
 
 private:
     QTemporaryDir m_dir;
@@ -142,6 +163,31 @@ void TestEngineReview::editRefusedNearTheLengthLimitLeavesNoUndoStep()
     QCOMPARE(memo.TextLength(), length);
     QVERIFY(!modified);
     QCOMPARE(toldChanges, 0);
+}
+
+// A colour set during a bulk update shows where its text is at the end of the update, also
+// when lines were inserted above it after the colour was set.
+void TestEngineReview::colourSetInBulkUpdateShowsAfterLinesAreInsertedAbove()
+{
+    TScrollMemo memo;
+    QFont font = memo.font();
+    font.setBold(true);
+    memo.SetEditorFont(font, Qt::black);
+    memo.resize(400, 700);
+    QString text;
+    for (int i = 0; i < 10; ++i)
+        text += QStringLiteral("MMMMMM\r\n");
+    memo.SetFullText(text);
+    memo.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&memo));
+    QCOMPARE(redPixels(memo), 0); // the lines are laid out and drawn
+    memo.BeginBulkUpdate();
+    memo.SetRangeColor(5 * 8, 6, Qt::red);
+    memo.SetSelStart(0);
+    memo.ReplaceSelection(QStringLiteral("a\r\n").repeated(10));
+    memo.EndBulkUpdate();
+    QCOMPARE(memo.Colors().colorAt(10 * 2 + 5 * 7), std::optional<QRgb>(QColor(Qt::red).rgb()));
+    QVERIFY(redPixels(memo) > 20);
 }
 
 QTEST_MAIN(TestEngineReview)
