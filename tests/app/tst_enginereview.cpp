@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QInputMethodEvent>
 #include <QMessageBox>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -45,6 +46,7 @@ private Q_SLOTS:
     void dialogOpenedDuringBackgroundLoadCanBeClosed();
     void editRefusedNearTheLengthLimitLeavesNoUndoStep();
     void colourSetInBulkUpdateShowsAfterLinesAreInsertedAbove();
+    void inputMethodSelectionIsWhereTheQueriesSaidTheCaretIs();
 
 private:
     QTemporaryDir m_dir;
@@ -188,6 +190,23 @@ void TestEngineReview::colourSetInBulkUpdateShowsAfterLinesAreInsertedAbove()
     memo.EndBulkUpdate();
     QCOMPARE(memo.Colors().colorAt(10 * 2 + 5 * 7), std::optional<QRgb>(QColor(Qt::red).rgb()));
     QVERIFY(redPixels(memo) > 20);
+}
+
+// An input method selects text by positions in the surrounding text it was given, as it
+// was told the caret's position there (here: the four characters before the caret).
+void TestEngineReview::inputMethodSelectionIsWhereTheQueriesSaidTheCaretIs()
+{
+    TScrollMemo memo;
+    memo.SetFullText("first line\r\nsecond line");
+    memo.SetSelStart(memo.TextLength());
+    QInputMethodQueryEvent query(Qt::ImCursorPosition | Qt::ImSurroundingText);
+    QApplication::sendEvent(&memo, &query);
+    const int caret = query.value(Qt::ImCursorPosition).toInt();
+    QCOMPARE(query.value(Qt::ImSurroundingText).toString().mid(caret - 4, 4), QString("line"));
+    QInputMethodEvent select(QString(), {{QInputMethodEvent::Selection, caret - 4, 4, {}}});
+    QApplication::sendEvent(&memo, &select);
+    QCOMPARE(memo.SelectedText(), QString("line"));
+    QCOMPARE(memo.SelStart(), memo.TextLength() - 4);
 }
 
 QTEST_MAIN(TestEngineReview)
