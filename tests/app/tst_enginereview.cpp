@@ -47,6 +47,7 @@ private Q_SLOTS:
     void editRefusedNearTheLengthLimitLeavesNoUndoStep();
     void colourSetInBulkUpdateShowsAfterLinesAreInsertedAbove();
     void inputMethodSelectionIsWhereTheQueriesSaidTheCaretIs();
+    void typingAfterAnUndoIsAStepOfItsOwn();
 
 private:
     QTemporaryDir m_dir;
@@ -207,6 +208,21 @@ void TestEngineReview::inputMethodSelectionIsWhereTheQueriesSaidTheCaretIs()
     QApplication::sendEvent(&memo, &select);
     QCOMPARE(memo.SelectedText(), QString("line"));
     QCOMPARE(memo.SelStart(), memo.TextLength() - 4);
+}
+
+// Typing after an Undo is a step of its own: the next Undo takes back only that, not the
+// typing before it as well (there is no Redo to bring that back).
+void TestEngineReview::typingAfterAnUndoIsAStepOfItsOwn()
+{
+    TScrollMemo memo;
+    memo.SetFullText(QString());
+    QTest::keyClicks(&memo, "abc");
+    QTest::keyClick(&memo, Qt::Key_Return);
+    memo.UndoLast();
+    QCOMPARE(memo.FullText(), QString("abc"));
+    QTest::keyClicks(&memo, "d");
+    memo.UndoLast();
+    QCOMPARE(memo.FullText(), QString("abc"));
 }
 
 QTEST_MAIN(TestEngineReview)
