@@ -48,6 +48,7 @@ private Q_SLOTS:
     void colourSetInBulkUpdateShowsAfterLinesAreInsertedAbove();
     void inputMethodSelectionIsWhereTheQueriesSaidTheCaretIs();
     void typingAfterAnUndoIsAStepOfItsOwn();
+    void fileStartingWithTwoByteOrderMarksKeepsBoth();
 
 private:
     QTemporaryDir m_dir;
@@ -223,6 +224,23 @@ void TestEngineReview::typingAfterAnUndoIsAStepOfItsOwn()
     QTest::keyClicks(&memo, "d");
     memo.UndoLast();
     QCOMPARE(memo.FullText(), QString("abc"));
+}
+
+// A byte order mark is part of the text, also when another follows it (files joined by a
+// tool that adds one): the text is as long as it is counted, and an edit saves every
+// character of it.
+void TestEngineReview::fileStartingWithTwoByteOrderMarksKeepsBoth()
+{
+    const QString path = m_dir.filePath("marks.txt");
+    const QByteArray mark("\xEF\xBB\xBF");
+    QVERIFY(writeFile(path, mark + mark + "text"));
+    TScrollMemo memo;
+    QVERIFY(memo.LoadLinesFromFile(path).ok);
+    QCOMPARE(memo.FullText(), QStringView(u"\uFEFF\uFEFFtext").toString());
+    memo.SetSelStart(memo.TextLength());
+    memo.ReplaceSelection("!");
+    QVERIFY(memo.SaveLinesToFile(path).ok);
+    QCOMPARE(readFile(path), mark + mark + "text!");
 }
 
 QTEST_MAIN(TestEngineReview)
