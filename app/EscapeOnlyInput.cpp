@@ -1,7 +1,9 @@
 #include "app/EscapeOnlyInput.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QKeyEvent>
+#include <QWidget>
+#include <QWindow>
 
 namespace
 {
@@ -31,21 +33,28 @@ bool isUserInput(QEvent::Type type)
 
 EscapeOnlyInput::EscapeOnlyInput(std::function<void()> onEscape) : m_onEscape(std::move(onEscape))
 {
-    QCoreApplication::instance()->installEventFilter(this);
+    QApplication::instance()->installEventFilter(this);
 }
 
 EscapeOnlyInput::~EscapeOnlyInput()
 {
-    QCoreApplication::instance()->removeEventFilter(this);
+    QApplication::instance()->removeEventFilter(this);
 }
 
-bool EscapeOnlyInput::eventFilter(QObject*, QEvent* event)
+// A dialog that opens meanwhile (from a timer) is served as ever: the work may wait for it.
+bool EscapeOnlyInput::eventFilter(QObject* watched, QEvent* event)
 {
+    if (!isUserInput(event->type()))
+        return false;
+    if (const QWidget* modal = QApplication::activeModalWidget()) {
+        const auto* widget = qobject_cast<const QWidget*>(watched);
+        if (watched == static_cast<QObject*>(modal->windowHandle()) ||
+            (widget && (widget == modal || modal->isAncestorOf(widget))))
+            return false;
+    }
     if (event->type() == QEvent::KeyPress &&
         static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape)
         m_onEscape();
-    if (!isUserInput(event->type()))
-        return false;
     event->ignore();
     return true;
 }

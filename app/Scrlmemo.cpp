@@ -191,7 +191,8 @@ void TScrollMemo::ReplaceSelection(const QString& text)
 {
     const Selection current = selection();
     const QString inserted = documentText(text);
-    changeText(current.start(), current.end(), inserted, UndoHistory::Kind::Other);
+    if (!changeText(current.start(), current.end(), inserted, UndoHistory::Kind::Other))
+        return;
     const int end = current.start() + int(inserted.size());
     select(end, end, true);
 }
@@ -219,9 +220,10 @@ int TScrollMemo::replaceRanges(const std::vector<TextEdit>& edits)
         return -1;
     std::vector<ColorRanges::Edit> docEdits;
     std::vector<TextStore::Edit> storeEdits;
+    std::vector<UndoHistory::Change> changes;
     docEdits.reserve(edits.size());
     storeEdits.reserve(edits.size());
-    m_undo.beginGroup();
+    changes.reserve(edits.size());
     int shift = 0;
     for (const TextEdit& edit : edits) {
         const int from = boundaryDocPos(int(edit.pos));
@@ -229,19 +231,23 @@ int TScrollMemo::replaceRanges(const std::vector<TextEdit>& edits)
         // Texts without a CR stay shared between the edits.
         QString inserted = documentText(edit.inserted);
         docEdits.push_back({from, to - from, int(inserted.size())});
-        m_undo.record({from + shift, m_store.text(from, to), m_store.lineBreaks(from, to),
-                       int(inserted.size())},
-                      UndoHistory::Kind::Other);
+        changes.push_back({from + shift, m_store.text(from, to), m_store.lineBreaks(from, to),
+                           int(inserted.size())});
         shift += int(inserted.size()) - (to - from);
         storeEdits.push_back({from, to, std::move(inserted)});
     }
-    m_undo.endGroup();
     const Selection before = selection();
     const int firstLine = m_store.lineAt(docEdits.front().pos);
     const ColorRanges::Edit& lastEdit = docEdits.back();
     const int lastLine = m_store.lineAt(lastEdit.pos + lastEdit.removed);
     const int oldLines = m_store.lineCount();
-    m_store.replace(storeEdits, m_format.lineBreak);
+    // A text that would grow too long for its positions stays as it was.
+    if (!m_store.replace(storeEdits, m_format.lineBreak))
+        return -1;
+    m_undo.beginGroup();
+    for (UndoHistory::Change& change : changes)
+        m_undo.record(std::move(change), UndoHistory::Kind::Other);
+    m_undo.endGroup();
     // The colours follow all the edits in one pass.
     m_colors.applyEdits(docEdits);
     const int newLines = m_store.lineCount();
@@ -253,20 +259,23 @@ int TScrollMemo::replaceRanges(const std::vector<TextEdit>& edits)
     return lastEdit.pos + shift + lastEdit.removed;
 }
 
-void TScrollMemo::changeText(int from, int to, const QString& text, UndoHistory::Kind kind,
-                             Coloring coloring)
+bool TScrollMemo::changeText(int from, int to, const QString& text, UndoHistory::Kind kind)
 {
     if (from == to && text.isEmpty())
-        return;
+        return true;
     const int firstLine = m_store.lineAt(from);
     const int lastLine = m_store.lineAt(to);
     const int oldLines = m_store.lineCount();
-    m_undo.record({from, m_store.text(from, to), m_store.lineBreaks(from, to), int(text.size())},
-                  kind);
-    m_store.replace(from, to, text, m_format.lineBreak);
-    followEditWithColors(from, to - from, int(text.size()), coloring);
+    UndoHistory::Change change{from, m_store.text(from, to), m_store.lineBreaks(from, to),
+                               int(text.size())};
+    // A text that would grow too long for its positions stays as it was.
+    if (!m_store.replace(from, to, text, m_format.lineBreak))
+        return false;
+    m_undo.record(std::move(change), kind);
+    followEditWithColors(from, to - from, int(text.size()), Coloring::Follow);
     textChanged(firstLine, lastLine - firstLine + 1,
                 lastLine - firstLine + 1 + m_store.lineCount() - oldLines);
+    return true;
 }
 
 // After every change of the text: the view lays out the changed lines again, and the
@@ -325,8 +334,9 @@ void TScrollMemo::PasteText(const QString& text)
 void TScrollMemo::DeleteSelection()
 {
     const Selection current = selection();
-    if (!current.empty())
-        changeText(current.start(), current.end(), QString(), UndoHistory::Kind::Other);
+    if (!current.empty() &&
+        !changeText(current.start(), current.end(), QString(), UndoHistory::Kind::Other))
+        return;
     select(current.start(), current.start(), true);
 }
 
@@ -462,12 +472,6 @@ void TScrollMemo::EndBulkUpdate()
 {
     if (m_bulkDepth == 0 || --m_bulkDepth > 0)
         return;
-    if (m_dirtyColorFrom >= 0) {
-        const int from = qMin(m_dirtyColorFrom, m_store.length());
-        const int to = qMin(m_dirtyColorTo, m_store.length());
-        m_dirtyColorFrom = m_dirtyColorTo = -1;
-        refreshColors(from, to);
-    }
     viewport()->setUpdatesEnabled(true);
     if (m_bulkSelectionChanged) {
         m_quietCursor = true; // one OnSelectionChange below stands for all of them
@@ -605,21 +609,22 @@ void TScrollMemo::colorDocRange(int docFrom, int docTo, const QColor& color)
     refreshColors(docFrom, docTo);
 }
 
-// The lines of [docFrom, docTo] are drawn with their new colours; during a bulk update once,
-// at its end.
+// The lines of [docFrom, docTo] are drawn with their new colours (their layouts go; during a
+// bulk update nothing is drawn until its end).
 void TScrollMemo::refreshColors(int docFrom, int docTo)
 {
-    if (InBulkUpdate()) {
-        m_dirtyColorFrom = m_dirtyColorFrom < 0 ? docFrom : qMin(m_dirtyColorFrom, docFrom);
-        m_dirtyColorTo = qMax(m_dirtyColorTo, docTo);
-        return;
-    }
     formatsChanged(m_store.lineAt(docFrom), m_store.lineAt(qMax(docFrom, docTo)));
 }
 
 QString TScrollMemo::lineText(int line, int from, int length) const
 {
-    return m_store.lineText(line, from, length);
+    QString text = m_store.lineText(line, from, length);
+    // Line and paragraph separators would break the line on screen: they show as marks.
+    if (containsSeparatorCharacters(text)) {
+        text.replace(QChar::LineSeparator, QChar(0x21B5));
+        text.replace(QChar::ParagraphSeparator, QChar(0x00B6));
+    }
+    return text;
 }
 
 QList<QTextLayout::FormatRange> TScrollMemo::lineFormats(int line, int from, int length) const
@@ -647,13 +652,31 @@ bool TScrollMemo::CanUndo() const
     return m_undo.canUndo();
 }
 
-// The changes of a step went one after another through the text (a Replace All): each
-// one's new text still stands where it was put, and all are undone in one pass.
 void TScrollMemo::UndoLast()
 {
     if (!CanUndo())
         return;
     const std::vector<UndoHistory::Change> changes = m_undo.takeLast();
+    // The changes of a step that went one after another through the text (a Replace All)
+    // are undone in one pass; others (a move by drag and drop) one by one, last first.
+    bool inOrder = true;
+    for (std::size_t i = 1; i < changes.size() && inOrder; ++i)
+        inOrder = changes[i].from >= changes[i - 1].from + changes[i - 1].added;
+    if (inOrder) {
+        const std::pair<int, int> restored = undoChanges(changes);
+        select(restored.first, restored.second, true);
+        return;
+    }
+    std::pair<int, int> restored;
+    for (auto change = changes.rbegin(); change != changes.rend(); ++change)
+        restored = undoChanges({*change});
+    select(restored.first, restored.second, true);
+}
+
+// Puts back what changes that follow one another through the text took away: each one's
+// new text still stands where it was put. Gives where the restored characters are now.
+std::pair<int, int> TScrollMemo::undoChanges(const std::vector<UndoHistory::Change>& changes)
+{
     std::vector<TextStore::Edit> edits;
     std::vector<LineBreak> kinds;
     edits.reserve(changes.size());
@@ -671,12 +694,11 @@ void TScrollMemo::UndoLast()
                              Coloring::Plain);
     textChanged(firstLine, lastLine - firstLine + 1,
                 lastLine - firstLine + 1 + m_store.lineCount() - oldLines);
-    // The restored characters end up selected, from the first change's to the last one's.
     int shift = 0;
     for (std::size_t i = 0; i + 1 < changes.size(); ++i)
         shift += int(changes[i].removed.size()) - changes[i].added;
     const UndoHistory::Change& last = changes.back();
-    select(changes.front().from, last.from + shift + int(last.removed.size()), true);
+    return {changes.front().from, last.from + shift + int(last.removed.size())};
 }
 
 // ---- Line arithmetic -------------------------------------------------------------------
@@ -886,7 +908,8 @@ void TScrollMemo::editText(int from, int to, const QString& text, EditKind kind)
         undoKind = UndoHistory::Kind::Typing;
     else if (kind == EditKind::Deleting && inserted.isEmpty())
         undoKind = UndoHistory::Kind::Deleting;
-    changeText(from, to, inserted, undoKind);
+    if (!changeText(from, to, inserted, undoKind))
+        return;
     const int end = from + int(inserted.size());
     select(end, end, true);
 }

@@ -218,8 +218,9 @@ private:
     enum class Coloring { Follow, Plain };
     // Replaces [from, to) (document positions) by text ('\n' breaks): the one place where
     // the text changes, apart from loading and whole new texts.
-    void changeText(int from, int to, const QString& text, UndoHistory::Kind kind,
-                    Coloring coloring = Coloring::Follow);
+    // False, with nothing changed, when the text would grow too long for its positions.
+    bool changeText(int from, int to, const QString& text, UndoHistory::Kind kind);
+    std::pair<int, int> undoChanges(const std::vector<UndoHistory::Change>& changes);
     // ReplaceRanges, giving the document position after the last edit (-1 without edits).
     int replaceRanges(const std::vector<TextEdit>& edits);
     void followEditWithColors(int from, int removed, int added, Coloring coloring);
@@ -275,8 +276,6 @@ private:
     int m_bulkDepth = 0;
     bool m_bulkChanged = false;
     bool m_bulkSelectionChanged = false;
-    int m_dirtyColorFrom = -1;
-    int m_dirtyColorTo = -1;
     bool m_bulkScroll = false;
     Selection m_bulkSelection;
     bool m_quietCursor = false;

@@ -30,12 +30,6 @@ struct PieceCounts {
     int breaks() const { return lineFeeds + carriageReturns - pairs; }
 };
 
-bool isLineSeparatorAt(const uchar* p, qsizetype available)
-{
-    // U+2028 and U+2029: E2 80 A8 and E2 80 A9.
-    return available >= 3 && p[0] == 0xE2 && p[1] == 0x80 && (p[2] == 0xA8 || p[2] == 0xA9);
-}
-
 // Counts the breaks of eight ASCII (or, once UTF-8 is given up, any) bytes at p; first is
 // where the piece starts, for a CR LF split between words.
 void countWord(quint64 w, const uchar* p, const uchar* first, PieceCounts& counts)
@@ -72,7 +66,7 @@ const uchar* countCharacter(const uchar* p, const uchar* first, const uchar* end
         return p + 1;
     }
     counts.ascii = false;
-    const int length = utf8 && !isLineSeparatorAt(p, end - p) ? utf8CharLength(p, end - p) : 0;
+    const int length = utf8 ? utf8CharLength(p, end - p) : 0;
     if (length == 0) {
         utf8 = false;
         return p + 1;

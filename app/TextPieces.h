@@ -38,7 +38,7 @@ struct Piece {
 };
 
 // The loaded bytes as pieces of about target bytes, in one pass; utf8 tells whether they
-// are UTF-8 text (holding no U+2028 or U+2029), else the pieces are one byte a character.
+// are UTF-8 text, else the pieces are one byte a character.
 std::vector<Piece> cutIntoPieces(QByteArrayView bytes, qsizetype target, bool& utf8);
 
 // ---- Loaded bytes

@@ -3,6 +3,8 @@
 #include "app/AsciiSearch.h"
 #include "app/TextPieces.h"
 
+#include <QStringDecoder>
+
 #include <algorithm>
 #include <cstring>
 
@@ -148,11 +150,10 @@ Chunk TextStore::Data::decode(const Piece& piece) const
     Chunk chunk;
     if (encoding == TextEncoding::Latin1 || piece.ascii) {
         chunk.text = QString::fromLatin1(data, piece.byteLength);
-    } else if (QByteArrayView(data, piece.byteLength).startsWith("\xEF\xBB\xBF")) {
-        // A byte order mark is text here; the decoder would drop it.
-        chunk.text = QChar(0xFEFF) + QString::fromUtf8(data + 3, piece.byteLength - 3);
     } else {
-        chunk.text = QString::fromUtf8(data, piece.byteLength);
+        // A byte order mark is text here, also at the start of a piece.
+        QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::ConvertInitialBom);
+        chunk.text = utf8.decode(QByteArrayView(data, piece.byteLength));
     }
     takeLineBreaks(chunk, piece.breaks);
     return chunk;

@@ -35,12 +35,11 @@ public:
     };
 
     // A new text from a file's bytes, in one pass over them. The bytes are UTF-8 when they
-    // are valid UTF-8 (a leading byte order mark stays part of the text) and hold no U+2028
-    // or U+2029, else one byte is one character (Latin-1), so that any bytes survive a
-    // save. Each CR LF, LF or CR is a line break of that kind. The format tells the encoding
-    // and the kind of the first break (LF when there is none). The bytes are kept, not
-    // copied. False, with the text left empty, when the text would be longer than
-    // MaxTextLength counting each break as two.
+    // are valid UTF-8 (byte order marks stay part of the text), else one byte is one
+    // character (Latin-1), so that any bytes survive a save. Each CR LF, LF or CR is a line break
+    // of that kind. The format tells the encoding and the kind of the first break (LF when there is
+    // none). The bytes are kept, not copied. False, with the text left empty, when the text would
+    // be longer than MaxTextLength counting each break as two.
     bool load(QByteArray bytes, FileFormat& format);
     // A new text ('\n' breaks), every break of the kind given. False, with the text left
     // empty, when it is longer than MaxTextLength counting each break as two.

@@ -2015,8 +2015,13 @@ void TextView::inputMethodEvent(QInputMethodEvent* event)
     // The caret's line is laid out again with (or without) the text being composed.
     d->dropLayoutAt(m_position);
     for (const QInputMethodEvent::Attribute& attribute : event->attributes()) {
-        if (attribute.type == QInputMethodEvent::Selection && d->preedit.isEmpty())
-            setSelection(attribute.start, attribute.start + attribute.length);
+        // Its positions are in the surrounding text the queries give.
+        if (attribute.type == QInputMethodEvent::Selection && d->preedit.isEmpty()) {
+            const Private::Spot spot = d->spotOf(m_position);
+            const int around = d->lineStart(spot.line) +
+                               d->windowAround(spot, SurroundingText, SurroundingText).from;
+            setSelection(around + attribute.start, around + attribute.start + attribute.length);
+        }
     }
     viewport()->update();
     event->accept();

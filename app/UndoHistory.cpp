@@ -5,7 +5,7 @@
 // step of its own, as does typing given as Kind::Other (a typed line break).
 bool UndoHistory::joins(const Change& change, Kind kind) const
 {
-    if (kind == Kind::Other || m_steps.empty() || isClean())
+    if (kind == Kind::Other || !m_lastJoinable || isClean())
         return false;
     const Step& last = m_steps.back();
     if (last.kind != kind || last.changes.size() != 1)
@@ -45,6 +45,7 @@ void UndoHistory::record(Change change, Kind kind)
     }
     m_steps.push_back({m_nextId++, kind, {std::move(change)}});
     m_groupStarted = m_groupDepth > 0;
+    m_lastJoinable = true;
 }
 
 void UndoHistory::beginGroup()
@@ -65,6 +66,7 @@ std::vector<UndoHistory::Change> UndoHistory::takeLast()
         return {};
     std::vector<Change> changes = std::move(m_steps.back().changes);
     m_steps.pop_back();
+    m_lastJoinable = false;
     return changes;
 }
 
@@ -72,5 +74,6 @@ void UndoHistory::clear()
 {
     const bool clean = isClean();
     m_steps.clear();
+    m_lastJoinable = false;
     m_cleanId = clean ? 0 : NeverClean;
 }

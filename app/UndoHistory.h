@@ -55,4 +55,6 @@ private:
     quint64 m_cleanId = 0;
     int m_groupDepth = 0;
     bool m_groupStarted = false;
+    // The last step may take in the next keystroke: not once it has been undone down to.
+    bool m_lastJoinable = false;
 };
