@@ -199,6 +199,8 @@ protected:
     void insertFromMimeData(const QMimeData* source) override;
     void editText(int from, int to, const QString& text, EditKind kind) override;
     void undo() override { UndoLast(); }
+    void beginEditGroup() override { m_undo.beginGroup(); }
+    void endEditGroup() override { m_undo.endGroup(); }
     bool canUndo() const override { return CanUndo(); }
     virtual void RaiseVScroll(short code);
     virtual void RaiseHScroll(short code);

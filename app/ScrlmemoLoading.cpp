@@ -42,16 +42,19 @@ void loadInWorker(LoadJob& job)
 {
     QByteArray bytes;
     bytes.reserve(qBound<qint64>(0, job.size, MaxDocumentSize));
-    bool tooLarge = false;
-    job.result = ReadFileInBlocks(job.path, ReadBlock, [&](QByteArrayView block) {
-        tooLarge = bytes.size() + block.size() > MaxDocumentSize;
-        if (tooLarge || job.cancel)
-            return false;
-        bytes.append(block);
-        // Reading is about half the work.
-        job.permille = int(500 * qMin<qint64>(bytes.size(), job.size) / qMax<qint64>(1, job.size));
-        return true;
-    });
+    // Refused at once by its size; one that grows while it is read, when it passes the limit.
+    bool tooLarge = job.size > MaxDocumentSize;
+    if (!tooLarge)
+        job.result = ReadFileInBlocks(job.path, ReadBlock, [&](QByteArrayView block) {
+            tooLarge = bytes.size() + block.size() > MaxDocumentSize;
+            if (tooLarge || job.cancel)
+                return false;
+            bytes.append(block);
+            // Reading is about half the work.
+            job.permille =
+                int(500 * qMin<qint64>(bytes.size(), job.size) / qMax<qint64>(1, job.size));
+            return true;
+        });
     if (tooLarge)
         job.result = FileResult::failure(
             TScrollMemo::tr("It is larger than %1 MB.").arg(MaxDocumentSize >> 20));

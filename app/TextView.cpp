@@ -1463,21 +1463,25 @@ void TextView::Private::drop(QDropEvent* event)
         return;
     }
     const int before = length();
+    if (move)
+        q->beginEditGroup();
     q->setSelection(pos, pos);
     q->insertFromMimeData(event->mimeData());
     const int inserted = length() - before;
     int dropped = pos;
+    if (move && inserted > 0) {
+        const int shift = pos < start ? inserted : 0;
+        edit(start + shift, end + shift, QString(), EditKind::Other);
+        if (pos > end)
+            dropped -= end - start;
+    }
+    if (move)
+        q->endEditGroup();
     if (move && inserted == 0) {
         // Nothing came in: the text stays where it was.
         event->setDropAction(Qt::IgnoreAction);
         event->accept();
         return;
-    }
-    if (move) {
-        const int shift = pos < start ? inserted : 0;
-        edit(start + shift, end + shift, QString(), EditKind::Other);
-        if (pos > end)
-            dropped -= end - start;
     }
     q->setSelection(dropped, dropped + inserted);
     q->ensureCaretVisible();

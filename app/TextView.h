@@ -105,6 +105,10 @@ protected:
     // Typed text and deletions by Backspace and Delete say so, for undo to join them.
     enum class EditKind { Typing, Deleting, Other };
     virtual void editText(int from, int to, const QString& text, EditKind kind) = 0;
+    // A move of text by drag and drop is two edits that undo takes back together: they come
+    // between these two calls.
+    virtual void beginEditGroup() {}
+    virtual void endEditGroup() {}
     // Undo asked for by the keys or the context menu.
     virtual void undo() = 0;
     virtual bool canUndo() const = 0;
