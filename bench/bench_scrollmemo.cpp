@@ -5,6 +5,7 @@
 // Prints one table: each figure beside its baseline and the ratio. Loads run in child
 // processes of this program so that each peak memory figure is its own.
 
+#include "BenchTiming.h"
 #include "app/Scrlmemo.h"
 
 #include <QApplication>
@@ -46,14 +47,6 @@ double peakMemoryMb()
             return line.mid(6).trimmed().split(' ').first().toDouble() / 1024.0;
     }
     return 0;
-}
-
-double millisecondsOf(const std::function<void()>& work)
-{
-    QElapsedTimer timer;
-    timer.start();
-    work();
-    return timer.nsecsElapsed() / 1e6;
 }
 
 // A text of about the given size in lines of varying length, with the given line break.
@@ -324,26 +317,24 @@ void hugeFigures(QList<Figure>& figures, const QString& gigabyte, const QString&
     const ChildResult load = runChild("load-ours", gigabyte);
     const double size = QFileInfo(gigabyte).size() / 1e6;
     figures << Figure{"1 GB: load, time", load.ms, 0, "ms", "< 3000 ms"}
-            << Figure{QString("1 GB: load, peak memory (file %1 MB)").arg(size, 0, 'f', 0),
-                      load.mb, 0, "MB", "< 1.3 x file"};
+            << Figure{QString("1 GB: load, peak memory (file %1 MB)").arg(size, 0, 'f', 0), load.mb,
+                      0, "MB", "< 1.3 x file"};
     {
         TScrollMemo memo;
         loadShownAndPainted(memo, gigabyte);
         memo.SetSelStart(0);
-        figures << Figure{"1 GB: page down", keyStepMs(memo, Qt::Key_PageDown), 0, "ms",
-                          "< 50 ms"}
+        figures << Figure{"1 GB: page down", keyStepMs(memo, Qt::Key_PageDown), 0, "ms", "< 50 ms"}
                 << Figure{"1 GB: to the end (Ctrl+End)",
                           keyStepMs(memo, Qt::Key_End, Qt::ControlModifier), 0, "ms", "< 50 ms"}
                 << Figure{"1 GB: keystroke at the end",
-                          keystrokeMs(memo, memo.toDocPos(memo.TextLength())), 0, "ms",
-                          "< 50 ms"};
+                          keystrokeMs(memo, memo.toDocPos(memo.TextLength())), 0, "ms", "< 50 ms"};
         const double search =
             millisecondsOf([&] { memo.FindTextRange("no such words", 0, -1, true, false); });
         const double folded =
             millisecondsOf([&] { memo.FindTextRange("No Such Words", 0, -1, false, false); });
         figures << Figure{"1 GB: search, no match (GB/s)", size / search, 0, "GB/s", ">= 1"}
-                << Figure{"1 GB: search ignoring case, no match (GB/s)", size / folded, 0,
-                          "GB/s", ""};
+                << Figure{"1 GB: search ignoring case, no match (GB/s)", size / folded, 0, "GB/s",
+                          ""};
         const QString saved = gigabyte + ".saved";
         const double save = millisecondsOf([&] { memo.SaveLinesToFile(saved); });
         QFile::remove(saved);
@@ -355,8 +346,8 @@ void hugeFigures(QList<Figure>& figures, const QString& gigabyte, const QString&
     TScrollMemo memo;
     loadShownAndPainted(memo, longLine);
     const int middle = memo.TextLength() / 2;
-    figures << Figure{"one 50 MB line: keystroke in the middle", keystrokeMs(memo, middle), 0,
-                      "ms", "< 50 ms"};
+    figures << Figure{"one 50 MB line: keystroke in the middle", keystrokeMs(memo, middle), 0, "ms",
+                      "< 50 ms"};
     memo.SetWordWrap(true);
     paintNow(memo);
     figures << Figure{"one 50 MB line, word wrap: keystroke in the middle",

@@ -5,6 +5,7 @@
 //   build/bench/bench_search
 
 #include "BenchPlatform.h"
+#include "BenchTiming.h"
 
 #include "app/Scrlmemo.h"
 #include "app/Unit1.h"
@@ -34,14 +35,6 @@ struct Figure {
     QString baselineName;
     QString target;
 };
-
-double millisecondsOf(const std::function<void()>& work)
-{
-    QElapsedTimer timer;
-    timer.start();
-    work();
-    return timer.nsecsElapsed() / 1e6;
-}
 
 double shellMilliseconds(const QString& command)
 {

@@ -4,6 +4,7 @@
 //
 //   build/bench/bench_textstore [megabytes]   (100 when not given)
 
+#include "BenchTiming.h"
 #include "app/TextStore.h"
 
 #include <QCoreApplication>
@@ -24,14 +25,6 @@ struct Figure {
     QString baselineName;
     QString target;
 };
-
-double millisecondsOf(const std::function<void()>& work)
-{
-    QElapsedTimer timer;
-    timer.start();
-    work();
-    return timer.nsecsElapsed() / 1e6;
-}
 
 // Lines of 20 to 100 characters, breaks of the kind given; nonAscii puts a two-byte letter
 // in every word.
