@@ -268,6 +268,7 @@ bool TScrollMemo::changeText(int from, int to, const QString& text, UndoHistory:
     const int oldLines = m_store.lineCount();
     UndoHistory::Change change{from, m_store.text(from, to), m_store.lineBreaks(from, to),
                                int(text.size())};
+    aboutToReplace(from, to);
     // A text that would grow too long for its positions stays as it was.
     if (!m_store.replace(from, to, text, m_format.lineBreak))
         return false;

@@ -1192,14 +1192,10 @@ void TextView::Private::edit(int from, int to, const QString& inserted, EditKind
         return;
     from = qBound(0, from, length());
     to = qBound(from, to, length());
-    const Spot first = spotOf(from);
-    const Spot last = spotOf(to);
     const bool accessible = QAccessible::isActive();
     const QString removed = accessible ? text(from, to) : QString();
-    if (first.line == last.line)
-        pending = {first.line, first.column, last.column};
+    q->aboutToReplace(from, to);
     q->editText(from, to, inserted, kind);
-    pending = PendingEdit();
     desiredX = -1;
     q->ensureCaretVisible();
     if (accessible) {
@@ -1733,9 +1729,19 @@ QRect TextView::cursorRect() const
     return d->rectOf(m_position).toRect();
 }
 
+void TextView::aboutToReplace(int from, int to)
+{
+    const Private::Spot first = d->spotOf(from);
+    const Private::Spot last = d->spotOf(to);
+    d->pending = first.line == last.line
+                     ? Private::PendingEdit{first.line, first.column, last.column}
+                     : Private::PendingEdit();
+}
+
 void TextView::linesReplaced(int first, int oldCount, int newCount)
 {
     d->shiftCache(first, oldCount, newCount);
+    d->pending = Private::PendingEdit();
     d->dropCounts(first);
     // The top line keeps its place in the text; one among the lines replaced shows anew.
     Private::Row top = d->topRow();

@@ -54,6 +54,10 @@ public:
     void ensureCaretVisible();
     QRect cursorRect() const; // the caret, in viewport coordinates
 
+    // The subclass is about to replace [from, to) of the text; linesReplaced follows. A long
+    // line changed in place then keeps the layouts and measures of what the change did not
+    // touch.
+    void aboutToReplace(int from, int to);
     // The source's lines [first, first + oldCount) became [first, first + newCount): their
     // layouts and screen lines are dropped, the lines after them move along, and the view
     // repaints. The top line stays where it was on screen when it is not among them.
