@@ -54,6 +54,7 @@ private Q_SLOTS:
     void verticalRangeShrinksWithTheText();
     void caretStaysInViewWhileTypingAtTheBottomUnderWrap();
     void typingInALongWrappedLineKeepsTheViewStill();
+    void veryLongLinesWrapBetweenWords();
     void deletingASelectionIsAStepOfItsOwn();
     void cancelledLoadKeepsTheFormatOfTheEmptyDocument();
     void loadStartedByATimerDuringALoadGivesBothTexts();
@@ -88,6 +89,15 @@ void TestTextEdges::keysMoveAsInQPlainTextEdit_data()
     QTest::newRow("down onto a line laid out in parts")
         << QString(QString(13334, u'x') + "\n" + QString(40002, u'y')) << false << 13234
         << Keys{down, up};
+    const QKeyCombination selectDown(Qt::ShiftModifier, Qt::Key_Down);
+    const QKeyCombination selectUp(Qt::ShiftModifier, Qt::Key_Up);
+    const QKeyCombination selectRight(Qt::ShiftModifier, Qt::Key_Right);
+    QTest::newRow("shift and down on the last line select to the end")
+        << QString("ab\ncdef") << false << 1 << Keys{selectDown, selectDown};
+    QTest::newRow("shift and up on the first line select to the start")
+        << QString("abcd\nef") << false << 6 << Keys{selectUp, selectUp};
+    QTest::newRow("up on the first line keeps the selection")
+        << QString("abcd\nef") << false << 1 << Keys{selectRight, up};
     QString lines;
     for (int n = 0; n < 60; ++n)
         lines += QStringLiteral("line %1 %2\n").arg(n).arg(QString(n % 7, u'x'));
@@ -95,6 +105,8 @@ void TestTextEdges::keysMoveAsInQPlainTextEdit_data()
     const QKeyCombination pageDown(Qt::Key_PageDown);
     const QKeyCombination pageUp(Qt::Key_PageUp);
     QTest::newRow("page down to the end") << lines << false << 3 << Keys(7, pageDown);
+    QTest::newRow("page up near the top")
+        << lines << false << int(lines.indexOf("line 2")) + 3 << Keys{pageUp, pageUp};
     QTest::newRow("page up from the middle")
         << lines << false << int(lines.indexOf("line 40")) << Keys(5, pageUp);
     QTest::newRow("page down under wrap")
@@ -140,13 +152,15 @@ void TestTextEdges::keysMoveAsInQPlainTextEdit()
     for (int i = 0; i < keys.size(); ++i) {
         QTest::keyClick(&memo, keys[i].key(), keys[i].keyboardModifiers());
         QTest::keyClick(&plain, keys[i].key(), keys[i].keyboardModifiers());
-        const int expected = plain.textCursor().position();
-        QVERIFY2(memo.position() == expected,
-                 qPrintable(QStringLiteral("key %1 (%2): at %3, QPlainTextEdit at %4")
+        const QTextCursor expected = plain.textCursor();
+        QVERIFY2(memo.position() == expected.position() && memo.anchor() == expected.anchor(),
+                 qPrintable(QStringLiteral("key %1 (%2): %3 to %4, QPlainTextEdit %5 to %6")
                                 .arg(i)
                                 .arg(QKeySequence(keys[i]).toString())
+                                .arg(memo.anchor())
                                 .arg(memo.position())
-                                .arg(expected)));
+                                .arg(expected.anchor())
+                                .arg(expected.position())));
     }
 }
 
@@ -267,6 +281,35 @@ void TestTextEdges::typingInALongWrappedLineKeepsTheViewStill()
     QTest::keyClick(&plain, Qt::Key_A);
     QCOMPARE(plain.cursorRect().y(), plainY);
     QCOMPARE(memo.cursorRect().y(), memoY);
+}
+
+// A line of words far longer than the view lays out at once still wraps between words
+// only, as QPlainTextEdit wraps it: no word is cut in two and no row ends short early.
+void TestTextEdges::veryLongLinesWrapBetweenWords()
+{
+    QString words;
+    for (int n = 0; words.size() < 40000; ++n)
+        words += QStringLiteral("word%1 ").arg(n % 100, 2, 10, QChar(u'0'));
+    TScrollMemo memo;
+    memo.SetEditorFont(testFont(), Qt::black);
+    memo.SetWordWrap(true);
+    memo.SetFullText(words + "\r\nnext");
+    memo.resize(300, 200);
+    memo.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&memo));
+    const int rows = memo.LineFromChar(int(words.size()));
+    QVERIFY(rows > 100);
+    // Every word is seven characters with its blank: all rows but the last are as long.
+    const int rowLength = memo.LineIndex(1);
+    QCOMPARE(rowLength % 7, 0);
+    for (int row = 1; row < rows; ++row) {
+        const int start = memo.LineIndex(row);
+        QVERIFY2(start - memo.LineIndex(row - 1) == rowLength,
+                 qPrintable(QStringLiteral("row %1 starts at %2, after a row of %3 characters")
+                                .arg(row - 1)
+                                .arg(memo.LineIndex(row - 1))
+                                .arg(start - memo.LineIndex(row - 1))));
+    }
 }
 
 // As in QPlainTextEdit, a selection taken away by Backspace or Delete is one step, and the
