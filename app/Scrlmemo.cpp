@@ -377,8 +377,12 @@ void TScrollMemo::newText()
 
 void TScrollMemo::SetFullText(const QString& text)
 {
-    // A new text, not an edit of the old one: no way back to it by undo.
-    m_store.setText(documentText(text), m_format.lineBreak);
+    // A new text, not an edit of the old one: no way back to it by undo. One too long for
+    // its positions leaves the old one.
+    TextStore store;
+    if (!store.setText(documentText(text), m_format.lineBreak))
+        return;
+    m_store.swap(store);
     newText();
     m_undo.markModified();
     select(0, 0, true);

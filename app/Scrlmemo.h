@@ -253,8 +253,7 @@ private:
     void placeMessageBar();
     FileResult loadNow(const QString& path);
     FileResult loadInBackground(const QString& path);
-    void showFileHead(const QString& path);
-    void clearFileHead();
+    bool showFileHead(const QString& path, TextStore& kept);
     void takeLoadedText(TextStore& store, const FileFormat& format);
 
     TextStore m_store;

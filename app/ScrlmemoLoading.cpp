@@ -109,9 +109,9 @@ FileResult TScrollMemo::loadInBackground(const QString& path)
     LoadJob job;
     job.path = path;
     job.size = FileStampOf(path).size;
-    const bool showHead = !ModifiedFlag() && m_store.length() == 0;
-    if (showHead)
-        showFileHead(path);
+    // The document's own text waits here while the file's first lines show.
+    TextStore kept;
+    const bool headShown = !ModifiedFlag() && m_store.length() == 0 && showFileHead(path, kept);
     const bool wasReadOnly = isReadOnly();
     setReadOnly(true);
 
@@ -140,35 +140,41 @@ FileResult TScrollMemo::loadInBackground(const QString& path)
 
     m_loadCancelled = job.cancel;
     if (m_loadCancelled || !job.result.ok) {
-        if (showHead)
-            clearFileHead();
+        if (headShown) {
+            m_store.swap(kept);
+            textReset();
+        }
         return m_loadCancelled ? FileResult::failure(tr("Loading was cancelled.")) : job.result;
     }
     takeLoadedText(job.store, job.format);
     return {};
 }
 
-// A new document that did not get its file is empty again.
-void TScrollMemo::clearFileHead()
-{
-    TextStore empty;
-    takeLoadedText(empty, FileFormat());
-}
-
-// The first lines of the file, drawn while the rest loads.
-void TScrollMemo::showFileHead(const QString& path)
+// The first lines of the file, drawn while the rest loads; the document's text, its format
+// and its undo steps stay (the text in kept) until the file is in.
+bool TScrollMemo::showFileHead(const QString& path, TextStore& kept)
 {
     QByteArray head;
     ReadFileInBlocks(path, HeadBytes, [&head](QByteArrayView block) {
         head = block.toByteArray();
         return false;
     });
-    // Whole lines only: a cut UTF-8 character would make the head Latin-1.
-    const qsizetype lastBreak = head.lastIndexOf('\n');
-    head.truncate(lastBreak < 0 ? 0 : lastBreak + 1);
-    TextStore store;
+    // Whole lines, of any break; else no character cut in two, which would make the head
+    // Latin-1.
+    qsizetype end = head.size();
+    while (end > 0 && head[end - 1] != '\n' && head[end - 1] != '\r')
+        --end;
+    if (end == 0) {
+        end = head.size();
+        while (end > 0 && uchar(head[end - 1]) >= 0x80)
+            --end;
+    }
+    head.truncate(end);
     FileFormat format;
-    if (store.load(std::move(head), format))
-        takeLoadedText(store, format);
+    if (!kept.load(std::move(head), format))
+        return false;
+    m_store.swap(kept);
+    textReset();
     viewport()->repaint();
+    return true;
 }

@@ -30,6 +30,7 @@ namespace
 constexpr int Margin = 4;            // around the text, as QPlainTextEdit's document margin
 constexpr int LongLine = 16384;      // longer lines are laid out in segments
 constexpr int SegmentLength = 4096;  // characters of a segment of a long line
+constexpr int BlankSearch = 256;     // characters before a segment's end searched for a blank
 constexpr int LayoutSliceMs = 20;    // longest stretch of counting screen lines in one go
 constexpr int CacheLimit = 256;      // layouts kept before those off screen are dropped
 constexpr int WordWindow = 1024;     // characters around a position that word moves look at
@@ -115,6 +116,7 @@ struct TextView::Private {
     int topSub = 0; // screen lines of the top line above the view, under word wrap
     bool settingTop = false;
     qreal widest = 0;
+    int widestLine = -1;
 
     QTextOption option;
     qreal lineHeight = 14;
@@ -190,7 +192,8 @@ struct TextView::Private {
     }
     qreal lineWidth(const Line& entry) const;
     static int segmentAt(const Line& entry, int column);
-    void noteWidth(qreal width);
+    void noteWidth(int line, qreal width);
+    void widestLinesReplaced(int first, int oldCount, int newCount);
     void dropLayouts();
     void dropLayoutAt(int pos);
     void dropCounts(int fromLine);
@@ -257,7 +260,7 @@ struct TextView::Private {
     // ---- Editing ----
     void edit(int from, int to, const QString& text, EditKind kind);
     void insertTyped(const QString& text);
-    void deleteRange(int from, int to);
+    void deleteRange(int from, int to, EditKind kind);
     bool handleKey(QKeyEvent* event);
     bool handleMoveKey(QKeyEvent* event);
     bool handleEditKey(QKeyEvent* event);
@@ -320,8 +323,16 @@ std::vector<TextView::Private::Segment> TextView::Private::cut(int line, int fro
     }
     for (int start = from; start < end || segments.empty();) {
         int stop = qMin(end, start + SegmentLength);
-        if (stop < end && isLowSurrogateAt(lineText(line, stop, 1), 0))
-            --stop;
+        // After a blank near the end when there is one, so that no word wraps in two parts;
+        // never inside a character.
+        if (stop < end) {
+            const QString tail = lineText(line, stop - BlankSearch, BlankSearch);
+            const qsizetype blank = qMax(tail.lastIndexOf(u' '), tail.lastIndexOf(u'\t'));
+            if (blank >= 0)
+                stop -= BlankSearch - int(blank) - 1;
+            else if (isLowSurrogateAt(lineText(line, stop, 1), 0))
+                --stop;
+        }
         segments.push_back({start, stop - start});
         start = stop;
     }
@@ -395,7 +406,7 @@ QTextLayout* TextView::Private::layoutOf(int line, Line& entry, int segment)
         piece.layout = makeLayout(line, piece, true);
         measure(piece, *piece.layout);
         if (!q->m_wordWrap)
-            noteWidth(lineWidth(entry));
+            noteWidth(line, lineWidth(entry));
     }
     return piece.layout.get();
 }
@@ -429,11 +440,34 @@ int TextView::Private::segmentAt(const Line& entry, int column)
     return int(qMax<std::ptrdiff_t>(0, it - segments.begin() - 1));
 }
 
-void TextView::Private::noteWidth(qreal width)
+void TextView::Private::noteWidth(int line, qreal width)
 {
     if (width <= widest)
         return;
     widest = width;
+    widestLine = line;
+    updateHorizontalRange();
+}
+
+// When the widest line is among those replaced, the horizontal range becomes that of the
+// widest line kept; the lines laid out later widen it again as they need.
+void TextView::Private::widestLinesReplaced(int first, int oldCount, int newCount)
+{
+    if (widestLine >= first + oldCount) {
+        widestLine += newCount - oldCount;
+        return;
+    }
+    if (widestLine < first || q->m_wordWrap)
+        return;
+    widest = 0;
+    widestLine = -1;
+    for (const auto& [line, entry] : cache) {
+        const qreal width = lineWidth(entry);
+        if (width > widest) {
+            widest = width;
+            widestLine = line;
+        }
+    }
     updateHorizontalRange();
 }
 
@@ -899,7 +933,7 @@ void TextView::Private::ensureVisible(int pos)
     if (q->m_wordWrap)
         return;
     const Line& line = entry(spot.line);
-    noteWidth(lineWidth(line));
+    noteWidth(spot.line, lineWidth(line));
     QScrollBar* bar = q->horizontalScrollBar();
     const int x = int(Margin + xOf(spot));
     const int width = q->viewport()->width();
@@ -1209,12 +1243,14 @@ void TextView::Private::insertTyped(const QString& typed)
     edit(q->selectionStart(), q->selectionEnd(), typed, EditKind::Typing);
 }
 
-void TextView::Private::deleteRange(int from, int to)
+// The selection goes instead when there is one, as a step of its own; so does a word.
+// Characters deleted one by one join, for undo.
+void TextView::Private::deleteRange(int from, int to, EditKind kind)
 {
     if (q->hasSelection())
-        edit(q->selectionStart(), q->selectionEnd(), QString(), EditKind::Deleting);
+        edit(q->selectionStart(), q->selectionEnd(), QString(), EditKind::Other);
     else if (from != to)
-        edit(qMin(from, to), qMax(from, to), QString(), EditKind::Deleting);
+        edit(qMin(from, to), qMax(from, to), QString(), kind);
 }
 
 bool TextView::Private::handleMoveKey(QKeyEvent* event)
@@ -1264,6 +1300,14 @@ bool TextView::Private::handleMoveKey(QKeyEvent* event)
             target = q->selectionEnd();
         else
             target = move.target();
+        // Up on the first screen line and Down on the last: with Shift to the start or the
+        // end of the text, else nothing moves and the selection stays.
+        const bool down = move.move == Key::MoveToNextLine;
+        if (target == pos && (down || move.move == Key::MoveToPreviousLine)) {
+            if (!extend)
+                return true;
+            target = down ? length() : 0;
+        }
         const qreal x = desiredX;
         moveTo(target, extend);
         desiredX = move.vertical ? (keptX >= 0 ? keptX : x) : -1;
@@ -1295,13 +1339,13 @@ bool TextView::Private::handleEditKey(QKeyEvent* event)
     } else if (event->matches(Key::Backspace) ||
                (event->key() == Qt::Key_Backspace &&
                 !(event->modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier)))) {
-        deleteRange(previousCodePoint(pos), pos);
+        deleteRange(previousCodePoint(pos), pos, EditKind::Deleting);
     } else if (event->matches(Key::Delete)) {
-        deleteRange(pos, nextCharacter(pos));
+        deleteRange(pos, nextCharacter(pos), EditKind::Deleting);
     } else if (event->matches(Key::DeleteStartOfWord)) {
-        deleteRange(previousWord(pos), pos);
+        deleteRange(previousWord(pos), pos, EditKind::Other);
     } else if (event->matches(Key::DeleteEndOfWord)) {
-        deleteRange(pos, nextWord(pos));
+        deleteRange(pos, nextWord(pos), EditKind::Other);
     } else if (event->matches(Key::InsertParagraphSeparator) ||
                event->matches(Key::InsertLineSeparator)) {
         insertTyped(QStringLiteral("\n"));
@@ -1742,11 +1786,15 @@ void TextView::linesReplaced(int first, int oldCount, int newCount)
 {
     d->shiftCache(first, oldCount, newCount);
     d->pending = Private::PendingEdit();
+    d->widestLinesReplaced(first, oldCount, newCount);
     d->dropCounts(first);
-    // The top line keeps its place in the text; one among the lines replaced shows anew.
+    // The top line keeps its place in the text, and a line changed in place its screen line
+    // at the top; one among other lines replaced shows anew from its start.
     Private::Row top = d->topRow();
     if (top.line >= first + oldCount)
         top.line += newCount - oldCount;
+    else if (top.line == first && oldCount == 1 && newCount == 1)
+        top.sub = qMin(top.sub, d->estimatedScreenLines(first) - 1);
     else if (top.line >= first)
         top = {qMin(top.line, first + qMax(0, newCount - 1)), 0};
     m_anchor = qMin(m_anchor, d->length());

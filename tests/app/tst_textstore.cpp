@@ -165,7 +165,8 @@ QString differenceInText(const TextStore& store, const Model& model, QRandomGene
     if (store.text(0, length) != model.text)
         return "text " + store.text(0, length);
     for (int pos = 0, line = 0; pos <= length; ++pos) {
-        if (store.lineAt(pos) != line || store.charAt(pos) != model.text.mid(pos, 1).front())
+        if (store.lineAt(pos) != line ||
+            store.charAt(pos) != (pos < length ? model.text[pos] : QChar()))
             return QString("lineAt/charAt %1").arg(pos);
         line += pos < length && model.text[pos] == u'\n';
     }
