@@ -28,14 +28,6 @@ namespace
 constexpr int Occurrences = 100000;
 const QString Word = QStringLiteral("needle");
 
-struct Figure {
-    QString what;
-    double ours;
-    double baseline;
-    QString baselineName;
-    QString target;
-};
-
 double shellMilliseconds(const QString& command)
 {
     QElapsedTimer timer;
@@ -67,23 +59,6 @@ void paint(TScrollMemo* memo)
     QCoreApplication::processEvents();
 }
 
-void printTable(const QList<Figure>& figures)
-{
-    QTextStream out(stdout);
-    out << QString("%1 %2 %3  %4\n")
-               .arg("measure", -46)
-               .arg("ours", 11)
-               .arg("baseline", -36)
-               .arg("target");
-    for (const Figure& f : figures) {
-        out << QString("%1 %2 %3  %4\n")
-                   .arg(f.what, -46)
-                   .arg(QString::number(f.ours, 'f', 2) + " ms", 11)
-                   .arg(QString::number(f.baseline, 'f', 1) + " ms (" + f.baselineName + ")", -36)
-                   .arg(f.target);
-    }
-}
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -102,7 +77,7 @@ int main(int argc, char** argv)
     memo->SetWordWrap(false);
     paint(memo);
     const QString original = memo->FullText();
-    QList<Figure> figures;
+    QList<BaselineFigure> figures;
 
     // F3 from the start to the last occurrence, one press at a time.
     form1.FindDialog1->SetFindText(Word);
@@ -114,10 +89,10 @@ int main(int argc, char** argv)
     paint(memo);
     std::sort(presses.begin(), presses.end());
     const double grepFirst = shellMilliseconds("grep -m1 -b -o needle '" + path + "' >/dev/null");
-    figures << Figure{"F3, median of 100,000 presses", presses[presses.size() / 2], grepFirst,
-                      "grep, first match", "< 50 ms each"}
-            << Figure{"F3, slowest press", presses.last(), grepFirst, "grep, first match",
-                      "< 50 ms each"};
+    figures << BaselineFigure{"F3, median of 100,000 presses", presses[presses.size() / 2],
+                              grepFirst, "grep, first match", "< 50 ms each"}
+            << BaselineFigure{"F3, slowest press", presses.last(), grepFirst, "grep, first match",
+                              "< 50 ms each"};
 
     // Find upwards from the end: the nearest occurrence, and the farthest one.
     form1.FindDialog1->SetDown(false);
@@ -130,11 +105,11 @@ int main(int argc, char** argv)
     const double tacFar =
         shellMilliseconds("tac '" + path + "' | grep -m1 'the very first line' >/dev/null");
     const bool foundFirst = memo->SelStart() == 0;
-    figures << Figure{"Search up from the end, nearest match", upNear, tacNear, "tac | grep -m1",
-                      "< 100 ms"}
-            << Figure{QString("Search up from the end to the first line (%1)")
-                          .arg(foundFirst ? "found" : "NOT FOUND"),
-                      upFar, tacFar, "tac | grep -m1", "< 100 ms"};
+    figures << BaselineFigure{"Search up from the end, nearest match", upNear, tacNear,
+                              "tac | grep -m1", "< 100 ms"}
+            << BaselineFigure{QString("Search up from the end to the first line (%1)")
+                                  .arg(foundFirst ? "found" : "NOT FOUND"),
+                              upFar, tacFar, "tac | grep -m1", "< 100 ms"};
 
     // Find and Highlight of every occurrence, painted.
     memo->SetSelStart(0);
@@ -143,8 +118,8 @@ int main(int argc, char** argv)
         paint(memo);
     });
     const double grepAll = shellMilliseconds("grep -o needle '" + path + "' | wc -l >/dev/null");
-    figures << Figure{"Highlight all 100,000 occurrences", highlight, grepAll, "grep -o | wc -l",
-                      "< 500 ms"};
+    figures << BaselineFigure{"Highlight all 100,000 occurrences", highlight, grepAll,
+                              "grep -o | wc -l", "< 500 ms"};
 
     // Replace All from the start, painted, then one Undo.
     form1.ReplaceDialog1->SetFindText(Word);
@@ -162,13 +137,13 @@ int main(int argc, char** argv)
     const bool restored = memo->FullText() == original;
     const double sed =
         shellMilliseconds("sed 's/needle/pin/g' '" + path + "' > '" + path + ".sed'");
-    figures << Figure{QString("Replace All (%1 replaced)").arg(replaced), replaceAll, sed,
-                      "sed s///g", "< 1000 ms"}
-            << Figure{QString("Undo of Replace All (%1)")
-                          .arg(restored ? "text restored" : "NOT RESTORED"),
-                      undo, sed, "sed s///g", "one Undo"};
+    figures << BaselineFigure{QString("Replace All (%1 replaced)").arg(replaced), replaceAll, sed,
+                              "sed s///g", "< 1000 ms"}
+            << BaselineFigure{QString("Undo of Replace All (%1)")
+                                  .arg(restored ? "text restored" : "NOT RESTORED"),
+                              undo, sed, "sed s///g", "one Undo"};
 
-    printTable(figures);
+    printBaselineTable(figures);
     form1.ActiveMemo()->SetModifiedFlag(false);
     return restored && replaced == Occurrences ? 0 : 1;
 }

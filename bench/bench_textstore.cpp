@@ -18,14 +18,6 @@
 namespace
 {
 
-struct Figure {
-    QString what;
-    double ours;
-    double baseline;
-    QString baselineName;
-    QString target;
-};
-
 // Lines of 20 to 100 characters, breaks of the kind given; nonAscii puts a two-byte letter
 // in every word.
 QByteArray testText(qsizetype size, const QByteArray& lineBreak, bool nonAscii)
@@ -40,24 +32,6 @@ QByteArray testText(qsizetype size, const QByteArray& lineBreak, bool nonAscii)
         text += lineBreak;
     }
     return text;
-}
-
-void printTable(const QList<Figure>& figures)
-{
-    QTextStream out(stdout);
-    out << QString("%1 %2 %3  %4\n")
-               .arg("measure", -44)
-               .arg("ours", 12)
-               .arg("baseline", -40)
-               .arg("target");
-    for (const Figure& f : figures) {
-        out << QString("%1 %2 %3  %4\n")
-                   .arg(f.what, -44)
-                   .arg(QString::number(f.ours, 'f', 2) + " ms", 12)
-                   .arg(QString::number(f.baseline, 'f', 2) + " ms (" + f.baselineName + ")", -40)
-                   .arg(f.target);
-    }
-    out.flush();
 }
 
 // Every slice written one after another into memory, as a save writes them to a file.
@@ -93,7 +67,7 @@ double decodingTime(const QByteArray& bytes)
 
 // Searches for text that is not there: with a rare letter, with letters found all over the
 // text, and across a line break; each forward and backward, in either case mode.
-void addSearches(const TextStore& store, const QByteArray& bytes, QList<Figure>& figures)
+void addSearches(const TextStore& store, const QByteArray& bytes, QList<BaselineFigure>& figures)
 {
     const QStringList patterns = {QStringLiteral("not in the text"), QStringLiteral("lorem  lorem"),
                                   QStringLiteral("lorem\nipsum")};
@@ -114,7 +88,8 @@ void addSearches(const TextStore& store, const QByteArray& bytes, QList<Figure>&
                                          .arg(QString(pattern).replace("\n", "\\n"),
                                               cs == Qt::CaseSensitive ? "match case" : "any case",
                                               backward ? ", up" : "");
-                figures << Figure{name, ours, baseline, "QByteArrayView::indexOf", "1 GB/s"};
+                figures << BaselineFigure{name, ours, baseline, "QByteArrayView::indexOf",
+                                          "1 GB/s"};
             }
         }
     }
@@ -127,7 +102,7 @@ int main(int argc, char** argv)
     QCoreApplication app(argc, argv);
     const qsizetype megabytes = argc > 1 ? QByteArray(argv[1]).toLongLong() : 100;
     const QString mb = QString::number(megabytes) + " MB";
-    QList<Figure> figures;
+    QList<BaselineFigure> figures;
 
     QByteArray bytes = testText(megabytes << 20, "\r\n", false);
     QByteArray saved(bytes.size() * 2, '\0'); // in use before any writing is timed
@@ -137,75 +112,74 @@ int main(int argc, char** argv)
     TextStore store;
     FileFormat format;
     bool loaded = false;
-    figures << Figure{"Load " + mb + " ASCII, CR LF",
-                      millisecondsOf([&] { loaded = store.load(bytes, format); }), decodeTime,
-                      "QString::fromUtf8", "1 GB < 1 s"};
+    figures << BaselineFigure{"Load " + mb + " ASCII, CR LF",
+                              millisecondsOf([&] { loaded = store.load(bytes, format); }),
+                              decodeTime, "QString::fromUtf8", "1 GB < 1 s"};
     if (!loaded)
         qFatal("not loaded");
-    figures << Figure{"Save " + mb + " unedited (1 MB slices)",
-                      millisecondsOf([&] { saveAll(store, TextEncoding::Utf8, saved); }), copyTime,
-                      "memcpy of 1 MB slices", "about memcpy"};
+    figures << BaselineFigure{"Save " + mb + " unedited (1 MB slices)",
+                              millisecondsOf([&] { saveAll(store, TextEncoding::Utf8, saved); }),
+                              copyTime, "memcpy of 1 MB slices", "about memcpy"};
     if (saved != bytes)
         qFatal("saved bytes differ");
 
     const int lines = store.lineCount();
     QRandomGenerator random(1);
     qint64 total = 0;
-    figures << Figure{"10,000 lines read, here and there", millisecondsOf([&] {
-                          for (int i = 0; i < 10000; ++i)
-                              total += store.lineText(int(random.bounded(lines))).size();
-                      }),
-                      0, "-", "< 0.1 ms each"};
-    figures << Figure{"5,000 lines read on from the middle", millisecondsOf([&] {
-                          for (int i = 0; i < 5000; ++i)
-                              total += store.lineText(lines / 2 + i).size();
-                      }),
-                      0, "-", "scrolling"};
+    figures << BaselineFigure{"10,000 lines read, here and there", millisecondsOf([&] {
+                                  for (int i = 0; i < 10000; ++i)
+                                      total += store.lineText(int(random.bounded(lines))).size();
+                              }),
+                              0, "-", "< 0.1 ms each"};
+    figures << BaselineFigure{"5,000 lines read on from the middle", millisecondsOf([&] {
+                                  for (int i = 0; i < 5000; ++i)
+                                      total += store.lineText(lines / 2 + i).size();
+                              }),
+                              0, "-", "scrolling"};
     addSearches(store, bytes, figures);
 
     const int middle = store.lineStart(lines / 2);
-    figures << Figure{"Type 1,000 characters in the middle", millisecondsOf([&] {
-                          for (int i = 0; i < 1000; ++i)
-                              store.replace(middle + i, middle + i, u"x", LineBreak::CrLf);
-                      }),
-                      0, "-", "< 1 ms each"};
+    figures << BaselineFigure{"Type 1,000 characters in the middle", millisecondsOf([&] {
+                                  for (int i = 0; i < 1000; ++i)
+                                      store.replace(middle + i, middle + i, u"x", LineBreak::CrLf);
+                              }),
+                              0, "-", "< 1 ms each"};
     std::vector<TextStore::Edit> edits;
     const int step = qMax(1, store.length() / 100000);
     for (int pos = 0; pos + 5 < store.length() && edits.size() < 100000; pos += step)
         edits.push_back({pos, pos + 5, QStringLiteral("ipsum")});
-    figures << Figure{"Replace 100,000 stretches at once",
-                      millisecondsOf([&] { store.replace(edits, LineBreak::CrLf); }), decodeTime,
-                      "QString::fromUtf8", "about one pass"};
-    figures << Figure{"Save " + mb + " after that",
-                      millisecondsOf([&] { saveAll(store, TextEncoding::Utf8, saved); }), copyTime,
-                      "memcpy of 1 MB slices", "-"};
+    figures << BaselineFigure{"Replace 100,000 stretches at once",
+                              millisecondsOf([&] { store.replace(edits, LineBreak::CrLf); }),
+                              decodeTime, "QString::fromUtf8", "about one pass"};
+    figures << BaselineFigure{"Save " + mb + " after that",
+                              millisecondsOf([&] { saveAll(store, TextEncoding::Utf8, saved); }),
+                              copyTime, "memcpy of 1 MB slices", "-"};
     saved = QByteArray();
 
     bytes = testText(megabytes << 20, "\n", true);
     decodeTime = decodingTime(bytes);
-    figures << Figure{"Load " + mb + " UTF-8 (2-byte letters), LF",
-                      millisecondsOf([&] { store.load(bytes, format); }), decodeTime,
-                      "QString::fromUtf8", "-"};
+    figures << BaselineFigure{"Load " + mb + " UTF-8 (2-byte letters), LF",
+                              millisecondsOf([&] { store.load(bytes, format); }), decodeTime,
+                              "QString::fromUtf8", "-"};
     for (auto cs : {Qt::CaseSensitive, Qt::CaseInsensitive}) {
-        figures << Figure{QString("Find in UTF-8 text, ") +
-                              (cs == Qt::CaseSensitive ? "match case" : "any case"),
-                          millisecondsOf([&] {
-                              store.find(u"not in the text", 0, store.length(), cs, false, false);
-                          }),
-                          decodeTime, "QString::fromUtf8", "-"};
+        figures << BaselineFigure{
+            QString("Find in UTF-8 text, ") + (cs == Qt::CaseSensitive ? "match case" : "any case"),
+            millisecondsOf(
+                [&] { store.find(u"not in the text", 0, store.length(), cs, false, false); }),
+            decodeTime, "QString::fromUtf8", "-"};
     }
     // One line of 50 MB: a part of it read, and a letter typed in it.
     bytes = QByteArray(50 << 20, 'w');
     store.load(bytes, format);
     QString part;
-    figures << Figure{"Line of 50 MB: 100 characters of its middle read",
-                      millisecondsOf([&] { part = store.lineText(0, 25 << 20, 100); }), 0, "-",
-                      "about one piece"};
-    figures << Figure{"Line of 50 MB: a letter typed in its middle", millisecondsOf([&] {
-                          store.replace(25 << 20, 25 << 20, u"x", LineBreak::Lf);
-                      }),
-                      0, "-", "about one piece"};
+    figures << BaselineFigure{"Line of 50 MB: 100 characters of its middle read",
+                              millisecondsOf([&] { part = store.lineText(0, 25 << 20, 100); }), 0,
+                              "-", "about one piece"};
+    figures << BaselineFigure{"Line of 50 MB: a letter typed in its middle", millisecondsOf([&] {
+                                  store.replace(25 << 20, 25 << 20, u"x", LineBreak::Lf);
+                              }),
+                              0, "-", "about one piece"};
     total += part.size();
-    printTable(figures);
+    printBaselineTable(figures);
     return total > 0 ? 0 : 1;
 }
