@@ -56,8 +56,7 @@ void loadInWorker(LoadJob& job)
             return true;
         });
     if (tooLarge)
-        job.result = FileResult::failure(
-            TScrollMemo::tr("It is larger than %1 MB.").arg(MaxDocumentSize >> 20));
+        job.result = FileResult::failure(TooLargeReason(MaxDocumentSize));
     if (!job.result.ok || job.cancel)
         return;
     if (!job.store.load(std::move(bytes), job.format))

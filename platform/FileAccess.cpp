@@ -9,6 +9,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+QString TooLargeReason(qint64 maxSize)
+{
+    return QStringLiteral("It is larger than %1 MB.").arg(maxSize >> 20);
+}
+
 namespace
 {
 
@@ -30,18 +35,13 @@ QString notRegularReason(mode_t mode)
     return QStringLiteral("It is not a regular file.");
 }
 
-QString tooLargeReason(qint64 maxSize)
-{
-    return QStringLiteral("It is larger than %1 MB.").arg(maxSize >> 20);
-}
-
 // Why a file of this kind and size cannot be read; empty when it can.
 QString refusalOf(const struct stat& st, qint64 maxSize)
 {
     if (!S_ISREG(st.st_mode))
         return notRegularReason(st.st_mode);
     if (st.st_size > maxSize)
-        return tooLargeReason(maxSize);
+        return TooLargeReason(maxSize);
     return {};
 }
 
@@ -161,7 +161,7 @@ FileResult ReadWholeFile(const QString& path, qint64 maxSize, QByteArray& bytes)
     for (;;) {
         if (size == data.size()) {
             if (size > maxSize)
-                return FileResult::failure(tooLargeReason(maxSize));
+                return FileResult::failure(TooLargeReason(maxSize));
             data.resize(qMin<qint64>(maxSize + 1, 2 * size));
         }
         const ssize_t got = readSome(fd.get(), data.data() + size, data.size() - size);
@@ -172,7 +172,7 @@ FileResult ReadWholeFile(const QString& path, qint64 maxSize, QByteArray& bytes)
         size += got;
     }
     if (size > maxSize)
-        return FileResult::failure(tooLargeReason(maxSize));
+        return FileResult::failure(TooLargeReason(maxSize));
     data.truncate(size);
     bytes = std::move(data);
     return {};

@@ -38,6 +38,9 @@ struct FileStamp {
 };
 FileStamp FileStampOf(const QString& path);
 
+// Why a file larger than maxSize is refused.
+QString TooLargeReason(qint64 maxSize);
+
 // Reads the whole file into bytes. Only regular files are read: a folder, pipe, device or
 // socket is refused without being read (nothing blocks on it), and so is a file larger
 // than maxSize. On failure bytes is left as it was and the error says why.
